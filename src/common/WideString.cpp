@@ -176,14 +176,17 @@ StrResult StrPrintf(wchar16* dest, size_t capacity, const wchar16* format, ...) 
     va_list args;
     va_start(args, format);
     bool valid = true;
-    for (const wchar16* f = format; *f != 0 && valid; ++f) {
+    for (const wchar16* f = format; *f != 0; ++f) {
         if (*f != u'%') {
             out.Put(*f);
             continue;
         }
         FieldSpec spec;
         f = ParseSpec(f + 1, spec);
-        valid = *f != 0 && FormatOne(out, *f, spec, args);
+        if (*f == 0 || !FormatOne(out, *f, spec, args)) {
+            valid = false;
+            break;
+        }
     }
     va_end(args);
     StrResult result = out.Finish();
