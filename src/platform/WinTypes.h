@@ -133,4 +133,177 @@ constexpr HRESULT NOERROR = 0;
 constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
+// ---- System information, security, kernel objects, shell ----
+
+using WCHAR = char16_t;
+using INT_PTR = intptr_t;
+using UINT_PTR = uintptr_t;
+using LONG_PTR = intptr_t;
+using DWORD_PTR = uintptr_t;
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using PSID = void*;
+using errno_t = int;
+
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HICON__;
+using HICON = HICON__*;
+struct HMENU__;
+using HMENU = HMENU__*;
+struct HDC__;
+using HDC = HDC__*;
+
+using FARPROC = INT_PTR (*)();
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+
+#define CALLBACK
+#define MAKEINTRESOURCEW(id) (reinterpret_cast<const char16_t*>(static_cast<ULONG_PTR>(static_cast<WORD>(id))))
+#define LOWORD(value) (static_cast<WORD>(static_cast<DWORD_PTR>(value) & 0xFFFF))
+#define HIWORD(value) (static_cast<WORD>((static_cast<DWORD_PTR>(value) >> 16) & 0xFFFF))
+#define MAKEWPARAM(low, high) (static_cast<WPARAM>(static_cast<DWORD>(static_cast<WORD>(low) | (static_cast<DWORD>(static_cast<WORD>(high)) << 16))))
+
+struct OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+};
+
+struct OSVERSIONINFOEXW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
+};
+
+struct SYSTEM_INFO {
+    WORD wProcessorArchitecture;
+    WORD wReserved;
+    DWORD dwPageSize;
+    void* lpMinimumApplicationAddress;
+    void* lpMaximumApplicationAddress;
+    DWORD_PTR dwActiveProcessorMask;
+    DWORD dwNumberOfProcessors;
+    DWORD dwProcessorType;
+    DWORD dwAllocationGranularity;
+    WORD wProcessorLevel;
+    WORD wProcessorRevision;
+};
+
+struct SID_IDENTIFIER_AUTHORITY {
+    BYTE Value[6];
+};
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
+#define SECURITY_NT_AUTHORITY {{0, 0, 0, 0, 0, 5}}
+constexpr DWORD SECURITY_BUILTIN_DOMAIN_RID = 32;
+constexpr DWORD DOMAIN_ALIAS_RID_ADMINS = 544;
+
+constexpr DWORD VER_PLATFORM_WIN32s = 0;
+constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+constexpr BYTE VER_NT_WORKSTATION = 1;
+constexpr BYTE VER_NT_DOMAIN_CONTROLLER = 2;
+constexpr BYTE VER_NT_SERVER = 3;
+constexpr WORD PROCESSOR_ARCHITECTURE_INTEL = 0;
+constexpr WORD PROCESSOR_ARCHITECTURE_IA64 = 6;
+constexpr WORD PROCESSOR_ARCHITECTURE_AMD64 = 9;
+constexpr WORD PROCESSOR_ARCHITECTURE_IA32_ON_WIN64 = 10;
+constexpr WORD PROCESSOR_ARCHITECTURE_ARM64 = 12;
+
+// ---- Windows, dialogs and resources ----
+
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr UINT WM_USER = 0x0400;
+
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_CLICK = 0x00F5;
+constexpr UINT BST_UNCHECKED = 0;
+constexpr UINT BST_CHECKED = 1;
+constexpr WORD BN_CLICKED = 0;
+
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_GETLBTEXTLEN = 0x0149;
+constexpr UINT CB_ADDSTRING = 0x0143;
+constexpr UINT CB_RESETCONTENT = 0x014B;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr LRESULT CB_ERR = -1;
+constexpr WORD CBN_SELCHANGE = 1;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_YESNO = 0x00000004;
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
+constexpr UINT MB_DEFBUTTON2 = 0x00000100;
+constexpr UINT MB_TOPMOST = 0x00040000;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_RESTORE = 9;
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_SEPARATOR = 0x0800;
+
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+constexpr int SM_TABLETPC = 86;
+constexpr int SM_MEDIACENTER = 87;
+constexpr int SM_STARTER = 88;
+
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+
 #endif
