@@ -4,7 +4,7 @@
 // 32-bit Windows), including the failure paths, and lets a test plant registry keys
 // and values, devices, volumes and DOS devices, and inject failures.
 
-#include "platform/Platform.h"
+#include "machine/MachineSystem.h"
 
 #include <cstdint>
 #include <map>
@@ -34,7 +34,7 @@ struct RegCall {
 std::vector<uint8_t> Utf16Bytes(const std::u16string& text, bool withTerminator = true);
 std::u16string GuidString(const GUID& guid); // registry form {XXXXXXXX-...}, upper case
 
-class Machine : public Platform {
+class Machine : public MachineSystem {
 public:
     Machine();
     ~Machine() override;
