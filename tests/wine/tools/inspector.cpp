@@ -8,6 +8,9 @@
 //   inspector select <title> <id> <text>  selects the combo-box item with that text
 //   inspector syscommand <title> <id> posts WM_SYSCOMMAND with that id
 //   inspector count <title>           prints how many top-level windows have that title
+//   inspector text <title> <id>       prints the text of a control of the reachable window
+//
+// Commands that act pick the first enabled window with that title that has the control.
 
 #include <windows.h>
 
@@ -122,27 +125,27 @@ bool WaitFor(const std::wstring& title, double seconds, bool present) {
     return false;
 }
 
-HWND FirstWindow(const std::wstring& title) {
-    auto windows = TopLevelWindows(title);
-    if (windows.empty()) {
-        std::fprintf(stderr, "no window titled %s\n", Utf8(title).c_str());
-        std::exit(2);
+// The window to act on: the first enabled top-level window with that title that has a
+// control with that id. A running modal dialog disables its owner, which has the same
+// title, so this picks the dialog the user could reach.
+HWND TargetWindow(const std::wstring& title, int controlId) {
+    for (HWND window : TopLevelWindows(title)) {
+        if (IsWindowEnabled(window) && (controlId == 0 || GetDlgItem(window, controlId))) {
+            return window;
+        }
     }
-    return windows.front();
+    std::fprintf(stderr, "no enabled window titled %s with control %d\n", Utf8(title).c_str(),
+                 controlId);
+    std::exit(2);
 }
 
 int Click(const std::wstring& title, int id) {
-    HWND button = GetDlgItem(FirstWindow(title), id);
-    if (button == nullptr) {
-        std::fprintf(stderr, "no control %d\n", id);
-        return 2;
-    }
-    PostMessageW(button, BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(TargetWindow(title, id), id), BM_CLICK, 0, 0);
     return 0;
 }
 
 int Select(const std::wstring& title, int id, const std::wstring& text) {
-    HWND dialog = FirstWindow(title);
+    HWND dialog = TargetWindow(title, id);
     HWND combo = GetDlgItem(dialog, id);
     auto items = ComboItems(combo);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -158,7 +161,8 @@ int Select(const std::wstring& title, int id, const std::wstring& text) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: inspector list|wait|gone|click|select|syscommand|count ...\n");
+    std::fprintf(stderr,
+                 "usage: inspector list|wait|gone|click|select|syscommand|count|text ...\n");
     return 64;
 }
 
@@ -187,8 +191,14 @@ int main(int argc, char** argv) {
     if (command == "select" && argc == 5) {
         return Select(title, std::atoi(argv[3]), Wide(argv[4]));
     }
+    if (command == "text" && argc == 4) {
+        int id = std::atoi(argv[3]);
+        std::printf("%s\n", Utf8(TextOf(GetDlgItem(TargetWindow(title, id), id))).c_str());
+        return 0;
+    }
     if (command == "syscommand" && argc == 4) {
-        PostMessageW(FirstWindow(title), WM_SYSCOMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0);
+        PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(std::atoi(argv[3])),
+                     0);
         return 0;
     }
     return Usage();
