@@ -1,0 +1,16 @@
+#pragma once
+// CDispMessageDlg: the reassignment notice, with its opt-out check box. Its OK stores
+// the opt-out as HideMsg; Escape stores nothing.
+
+#include "ui/framework/Dialog.h"
+
+class CDispMessageDlg : public CDialog {
+public:
+    explicit CDispMessageDlg(CWnd* pParent = nullptr);
+    ~CDispMessageDlg() override;
+
+protected:
+    void OnOK() override;
+    // A click on the check box needs nothing: the auto check box toggles itself.
+    BOOL OnCommand(UINT nID, UINT nCode) override;
+};
