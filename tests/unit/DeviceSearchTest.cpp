@@ -61,22 +61,6 @@ TEST_F(DeviceSearchTest, DirectTestsFindPrefixAnywhereInId) {
 TEST_F(DeviceSearchTest, DirectTestsAreCaseSensitive) {
     PlantCdromDrive(machine, u"ide\\cdromveltrano_dvd\\5&1&0");
     PlantUsbDrive(machine, u"usb\\vid_2b47&pid_0a11\\sn1");
-    EXPECT_EQ(Find(), u"untouched");
-    EXPECT_FALSE(m_result);
-}
-
-TEST_F(DeviceSearchTest, EveryUsbFragmentIsRecognised) {
-    for (uint16_t i = 0; i < g_nUsbIdCount; ++i) {
-        Machine fresh;
-        ScopedPlatform scoped(fresh);
-        std::u16string id = u"USB\\" + std::u16string(g_apszUsbIds[i]) + u"\\SN";
-        PlantUsbDrive(fresh, id);
-        EXPECT_EQ(Find(), id);
-    }
-}
-
-TEST_F(DeviceSearchTest, UnsupportedDrivesLeaveOutputUntouched) {
-    PlantCdromDrive(machine, u"IDE\\CDROMOTHERVENDOR\\5&1&0");
     PlantUsbDrive(machine, u"USB\\VID_2B47&PID_0999\\SN1");
     EXPECT_EQ(Find(), u"untouched");
     EXPECT_FALSE(m_result);
@@ -91,6 +75,7 @@ TEST_F(DeviceSearchTest, ShortOutputTakesCutIdAndStillSucceeds) {
 // The DVD-RAM fallback.
 
 TEST_F(DeviceSearchTest, FallbackReturnsDvdRamDeviceIdNotParentId) {
+    // The parent, planted first, has device handle 0: a valid device, not "none".
     PlantDvdRamDrive(machine, kIdeVeltrano, kDvdRamChild);
     EXPECT_EQ(Find(), kDvdRamChild);
 }
@@ -111,12 +96,6 @@ TEST_F(DeviceSearchTest, FallbackIgnoresParentOutsideDriverSetupClass) {
     machine.PlantDevice(kDvdRamChild, kGuidClassCdrom, kIdeVeltrano);
     machine.PlantInterface(kDvdRamChild, kGuidInterfaceCdrom);
     EXPECT_EQ(Find(), u"untouched");
-}
-
-TEST_F(DeviceSearchTest, ParentWithDeviceHandleZeroIsFound) {
-    // The first device planted gets handle 0, a valid device instance.
-    PlantDvdRamDrive(machine, kIdeVeltrano, kDvdRamChild);
-    EXPECT_EQ(Find(), kDvdRamChild);
 }
 
 // Failures along the way.
