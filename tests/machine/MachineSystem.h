@@ -23,15 +23,18 @@ constexpr WORD kLangGerman = 1031;
 // dialog and each message box takes the next actions from the front of the script.
 struct UserAction {
     enum class Kind {
-        PressOk,          // click the OK button (WM_COMMAND IDOK, BN_CLICKED)
-        PressCancel,      // click the Cancel button (WM_COMMAND IDCANCEL)
-        PressEscape,      // Escape key: the dialog manager sends WM_COMMAND IDCANCEL
-        CloseBox,         // the close box: WM_SYSCOMMAND SC_CLOSE, then WM_COMMAND IDCANCEL
-        SelectItem,       // pick the item with this text in a combo box (CB_SETCURSEL + CBN_SELCHANGE)
-        ClickCheckBox,    // click an auto check box: toggles it and sends BN_CLICKED
-        SystemMenu,       // pick an item of the system menu: WM_SYSCOMMAND with its id
+        PressOk,       // click the OK button (WM_COMMAND IDOK, BN_CLICKED)
+        PressCancel,   // click the Cancel button (WM_COMMAND IDCANCEL)
+        PressEscape,   // Escape key: the dialog manager sends WM_COMMAND IDCANCEL
+        CloseBox,      // the close box: WM_SYSCOMMAND SC_CLOSE, then WM_COMMAND IDCANCEL
+        SelectItem,    // pick the item with this text in a combo box (CB_SETCURSEL + CBN_SELCHANGE)
+        ClickCheckBox, // click an auto check box: toggles it and sends BN_CLICKED
+        SystemMenu,    // pick an item of the system menu: WM_SYSCOMMAND with its id
         AnswerMessageBox, // the button the user presses in a message box (IDOK, IDYES, IDNO...)
         Inspect,          // run a test callback with the topmost dialog's handle
+                          // (or the message box's, while one is up)
+        Minimize,         // minimise the dialog (it becomes iconic), then WM_PAINT
+        Restore,          // restore a minimised dialog, then WM_PAINT
     };
     Kind kind = Kind::PressOk;
     int controlId = 0;
@@ -54,6 +57,8 @@ struct UserAction {
     static UserAction ChooseSystemMenu(UINT_PTR command);
     static UserAction Answer(int button);
     static UserAction Look(std::function<void(HWND dialog)> inspect);
+    static UserAction MinimizeWindow() { return Of(Kind::Minimize); }
+    static UserAction RestoreWindow() { return Of(Kind::Restore); }
 };
 
 // What a control looked like at a moment.
@@ -69,13 +74,16 @@ struct ControlState {
 
 struct ShownDialog {
     int templateId = 0;
-    WORD language = 0;  // language of the template the loader picked
+    WORD language = 0; // language of the template the loader picked
     HWND window = nullptr;
     HWND owner = nullptr;
     bool ownerDisabledWhileShown = false;
     std::u16string caption;
     std::vector<ControlState> controlsAfterInit; // right after WM_INITDIALOG
-    std::vector<std::u16string> systemMenuAfterInit; // item texts, top to bottom
+    std::vector<ControlState> controlsAtEnd;     // when the modal loop ended, before WM_DESTROY
+    // Item texts, top to bottom, without accelerator marks; a separator reads as "".
+    // Empty when the dialog has no system menu.
+    std::vector<std::u16string> systemMenuAfterInit;
     HICON bigIcon = nullptr;
     INT_PTR result = 0; // what DialogBoxParamW returned
 };
@@ -97,6 +105,14 @@ struct ShellLaunch {
     int showCommand = 0;
 };
 
+struct DrawnIcon {
+    HWND window = nullptr; // the window whose paint context the icon was drawn in
+    HDC dc = nullptr;
+    int x = 0;
+    int y = 0;
+    HICON icon = nullptr;
+};
+
 struct VersionFacts {
     DWORD platformId = VER_PLATFORM_WIN32_NT;
     DWORD major = 10;
@@ -105,6 +121,7 @@ struct VersionFacts {
     BYTE productType = VER_NT_WORKSTATION;
     WORD servicePackMajor = 0;
     WORD servicePackMinor = 0;
+    WORD suiteMask = 0x0100; // VER_SUITE_SINGLEUSERTS, as a desktop Windows reports
     std::u16string servicePackText;
     bool basicQueryFails = false;
     bool extendedQueryFails = false;
@@ -141,8 +158,8 @@ public:
     void EndProcess();
 
     // A top-level window of another process, with an optional push-button child.
-    HWND PlantForeignWindow(const std::u16string& title, bool withButtonChild,
-                            bool iconic = false, const std::u16string& className = u"#32770");
+    HWND PlantForeignWindow(const std::u16string& title, bool withButtonChild, bool iconic = false,
+                            const std::u16string& className = u"#32770");
 
     void SetScript(std::vector<UserAction> actions);
 
@@ -152,11 +169,15 @@ public:
     const std::vector<ShellLaunch>& Launches() const;
     size_t ScriptRemaining() const;
     bool ScriptExhausted() const; // a dialog or box wanted an action the script did not have
+    // Actions taken from the script that the user could not have performed (no enabled OK
+    // button, no such item, an answer the box does not offer...), described; they did nothing.
+    const std::vector<std::string>& RefusedActions() const;
+    const std::vector<DrawnIcon>& DrawnIcons() const;
     HWND ForegroundWindow() const;
     bool WasRestored(HWND window) const;
     ControlState Control(HWND dialog, int controlId) const;
     bool WindowEnabled(HWND window) const;
-    size_t OpenHandleCount() const;  // kernel objects, SIDs, menus and paint contexts
+    size_t OpenHandleCount() const;             // kernel objects, SIDs, menus and paint contexts
     std::u16string LoadedString(UINT id) const; // the string the loader gives now
 
     // ---- Platform ----------------------------------------------------------------
