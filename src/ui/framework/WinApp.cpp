@@ -1,5 +1,7 @@
 #include "ui/framework/WinApp.h"
 
+#include "platform/Platform.h"
+
 namespace {
 CWinApp* g_pCurrentApp = nullptr;
 }
@@ -23,7 +25,8 @@ int CWinApp::ExitInstance() {
 }
 
 int CWinApp::Run(HINSTANCE hInstance) {
-    m_hInstance = hInstance;
+    // Without one, the resources are the process's own module's, as WinMain's would be.
+    m_hInstance = hInstance != nullptr ? hInstance : platform().GetModuleHandleW(nullptr);
     // A dialog-based program has no message loop: InitInstance runs the dialog and the
     // process ends after it, whatever InitInstance answers.
     InitInstance();

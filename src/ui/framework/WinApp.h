@@ -19,7 +19,7 @@ public:
     virtual int ExitInstance();
 
     // The entry point WinMain and the tests call: InitInstance, then ExitInstance, whose
-    // result is the process's exit code.
+    // result is the process's exit code. A null instance means the process's own module.
     int Run(HINSTANCE hInstance = nullptr);
 
     // The application object of the process, or null when none exists.
