@@ -71,6 +71,12 @@ protected:
         machine.PlantDosDevice(u"C:", u"\\Device\\HarddiskVolume2");
     }
 
+    // Every scripted action was one the user could perform, and none was missing.
+    void TearDown() override {
+        EXPECT_TRUE(machine.RefusedActions().empty()) << machine.RefusedActions().front();
+        EXPECT_FALSE(machine.ScriptExhausted());
+    }
+
     // The supported drive, present, with its mount-table entry at the letter.
     void PlantDriveAt(wchar16 letter) {
         machine.PlantDevice(kDriveInstanceId, kGuidClassCdrom);
