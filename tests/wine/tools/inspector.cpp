@@ -33,14 +33,6 @@ std::string Utf8(const std::wstring& text) {
     return result;
 }
 
-std::wstring Wide(const char* text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &result[0], size);
-    result.resize(static_cast<size_t>(size > 0 ? size - 1 : 0));
-    return result;
-}
-
 // Text of a window of another process: WM_GETTEXT is marshalled across processes.
 std::wstring TextOf(HWND window) {
     wchar_t buffer[1024] = {};
@@ -168,36 +160,36 @@ int Usage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         return Usage();
     }
-    std::string command = argv[1];
-    std::wstring title = argc > 2 ? Wide(argv[2]) : L"";
-    if (command == "list") {
+    std::wstring command = argv[1];
+    std::wstring title = argc > 2 ? argv[2] : L"";
+    if (command == L"list") {
         EnumWindows(PrintTopLevel, argc > 2 ? reinterpret_cast<LPARAM>(&title) : 0);
         return 0;
     }
-    if (command == "count" && argc == 3) {
+    if (command == L"count" && argc == 3) {
         std::printf("%u\n", static_cast<unsigned>(TopLevelWindows(title).size()));
         return 0;
     }
-    if ((command == "wait" || command == "gone") && argc == 4) {
-        return WaitFor(title, std::atof(argv[3]), command == "wait") ? 0 : 1;
+    if ((command == L"wait" || command == L"gone") && argc == 4) {
+        return WaitFor(title, _wtof(argv[3]), command == L"wait") ? 0 : 1;
     }
-    if (command == "click" && argc == 4) {
-        return Click(title, std::atoi(argv[3]));
+    if (command == L"click" && argc == 4) {
+        return Click(title, _wtoi(argv[3]));
     }
-    if (command == "select" && argc == 5) {
-        return Select(title, std::atoi(argv[3]), Wide(argv[4]));
+    if (command == L"select" && argc == 5) {
+        return Select(title, _wtoi(argv[3]), argv[4]);
     }
-    if (command == "text" && argc == 4) {
-        int id = std::atoi(argv[3]);
+    if (command == L"text" && argc == 4) {
+        int id = _wtoi(argv[3]);
         std::printf("%s\n", Utf8(TextOf(GetDlgItem(TargetWindow(title, id), id))).c_str());
         return 0;
     }
-    if (command == "syscommand" && argc == 4) {
-        PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(std::atoi(argv[3])),
+    if (command == L"syscommand" && argc == 4) {
+        PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(_wtoi(argv[3])),
                      0);
         return 0;
     }

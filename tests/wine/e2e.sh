@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# End-to-end tests: the real Morvessa.exe under Wine and Xvfb, on prefixes planted
+# as machines with a supported optical drive, driven from outside with the inspector.
+#   tests/wine/e2e.sh <folder with Morvessa.exe and the test tools> [case...]
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# A case records its failures and goes on to clean up; it does not stop at the first.
+set +e
+
+BIN=$(cd "$1" && pwd)
+shift
+ROOT=$(cd "$WINE_LIB_DIR/../.." && pwd)
+WORK=${E2E_WORK:-$ROOT/build/e2e}
+SHOTS=$ROOT/build/screenshots
+TEMPLATE=$WORK/template-prefix
+mkdir -p "$WORK" "$SHOTS"
+trap wine_cleanup EXIT
+
+PASSED=0
+FAILED=0
+FAILURES=()
+CASE_OK=1
+
+fail() {
+    echo "    FAIL: $*"
+    CASE_OK=0
+}
+
+check_eq() { # what expected actual
+    if [ "$2" != "$3" ]; then
+        fail "$1: expected [$2], got [$3]"
+    fi
+}
+
+# The UTF-8 locale makes Wine pass non-ASCII arguments (titles, item texts) intact.
+inspector() { LC_ALL=C.UTF-8 wine "$BIN/inspector.exe" "$@" | tr -d '\r'; }
+
+start_program() { # [launcher args...]: starts Morvessa.exe in the background; PROGRAM=pid
+    wine "$@" "$BIN/Morvessa.exe" &
+    PROGRAM=$!
+    wine_track "$PROGRAM"
+}
+
+# Waits for a background process to end; fails the case if it is still running.
+wait_ends() { # pid seconds what
+    local pid=$1
+    for _ in $(seq $(($2 * 10))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null || true
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "$3 did not end within $2 s"
+    return 1
+}
+
+# Polls the recording batch file's output.
+wait_batch_calls() { # expected seconds
+    for _ in $(seq $(($2 * 10))); do
+        [ "$(wine_batch_calls)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    check_eq "assign.bat calls" "$1" "$(wine_batch_calls)"
+}
+
+# Letters C: to Z: that no DOS device names in this prefix: what the new list must hold.
+free_letters() {
+    local letter list=""
+    for letter in {c..y} z; do
+        [ -e "$WINEPREFIX/dosdevices/$letter:" ] || [ -L "$WINEPREFIX/dosdevices/$letter:" ] ||
+            list+="[${letter^^}:]"
+    done
+    echo "$list"
+}
+
+combo_items() { # control id
+    inspector list Quenlath | grep "control id=$1 " | head -1 | sed 's/.*items=//'
+}
+
+# A machine: a fresh prefix with Xvfb, optionally a supported drive with its mount
+# entry, and a recording assign.bat.
+machine() { # ide|usb|none letter
+    wine_start_xvfb
+    export WINEPREFIX="$WORK/prefix-$CASE"
+    wine_new_prefix "$WINEPREFIX" "$TEMPLATE"
+    wine_map_cjk_fonts
+    if [ "$1" != none ]; then
+        wine_plant_drive "$1" "$2"
+        wine_plant_mount_entry "$2" "$1"
+    else
+        WINEPREFIX="$WINEPREFIX" wineserver -p
+    fi
+    wine_plant_recording_batch
+}
+
+# There is no window manager under Xvfb: the dialogs sit on a black root window, which
+# is trimmed away.
+screenshot() { import -window root png:- | convert - -fuzz 5% -trim +repage "$SHOTS/$1.png"; }
+
+# ---- Cases -------------------------------------------------------------------------
+
+case_typical_run_ide() {
+    machine ide E
+    start_program
+    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    check_eq "current letter list" "[E:]" "$(combo_items 1000)"
+    check_eq "new letter list" "$(free_letters)" "$(combo_items 1002)"
+    inspector select Quenlath 1002 F:
+    inspector click Quenlath 1
+    sleep 1
+    inspector list Quenlath | grep -q "control id=1003" || fail "the notice did not appear"
+    inspector click Quenlath 1003
+    inspector click Quenlath 1
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    wait_batch_calls "E: F:" 15
+    wine reg query 'HKLM\Software\Korvane\Morvessa' /v HideMsg 2>/dev/null | grep -q '0x1' ||
+        fail "HideMsg = 1 was not stored in the 32-bit view"
+
+    # The next run skips the notice.
+    start_program
+    inspector wait Quenlath 30 || fail "main dialog did not appear again"
+    inspector select Quenlath 1002 G:
+    inspector click Quenlath 1
+    wait_ends "$PROGRAM" 20 "Morvessa.exe (second run)"
+    wait_batch_calls $'E: F:\nE: G:' 15
+}
+
+case_usb_drive() {
+    machine usb F
+    start_program
+    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    check_eq "current letter list" "[F:]" "$(combo_items 1000)"
+    inspector click Quenlath 2
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    check_eq "assign.bat calls after Cancel" "" "$(wine_batch_calls)"
+}
+
+case_second_instance() {
+    machine ide E
+    start_program
+    local first=$PROGRAM
+    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    start_program
+    wait_ends "$PROGRAM" 20 "the second copy"
+    check_eq "windows titled Quenlath" "1" "$(inspector count Quenlath)"
+    inspector click Quenlath 2
+    wait_ends "$first" 20 "the first copy"
+    start_program
+    inspector wait Quenlath 30 || fail "a new start after both ended showed no dialog"
+    inspector list Quenlath | grep -q "control id=1000" || fail "the new start showed no main dialog"
+    inspector click Quenlath 2
+    wait_ends "$PROGRAM" 20 "the third copy"
+}
+
+expect_message_box() { # text-fragment what
+    inspector wait Quenlath 30 || fail "no message box for $2"
+    local windows
+    windows=$(inspector list Quenlath)
+    echo "$windows" | grep -qF "$1" || fail "$2: message box text missing [$1]"
+    if echo "$windows" | grep -q "control id=1000"; then
+        fail "$2: the main dialog opened"
+    fi
+    screenshot "en-message-$3"
+    inspector click Quenlath 1
+}
+
+case_no_drive() {
+    machine none E
+    start_program
+    expect_message_box "The internal optical disc drive is turned off." "no drive" drive-off
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+}
+
+case_not_administrator() {
+    machine ide E
+    start_program "$BIN/runrestricted.exe"
+    expect_message_box "Administrator's authority is needed to execute the Quenlath." \
+        "restricted token" need-admin
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+}
+
+about_text() { # expected label
+    inspector syscommand Quenlath 32989
+    sleep 1
+    inspector list Quenlath | grep -q "control id=1006" || fail "the About box did not appear"
+    check_eq "About version label" "$1" "$(inspector text Quenlath 1006)"
+    inspector click Quenlath 1
+    sleep 1
+    if inspector list Quenlath | grep -q "control id=1006"; then
+        fail "the About box did not close"
+    fi
+    inspector list Quenlath | grep -q "enabled=1 iconic=0" || fail "the main dialog stayed disabled"
+}
+
+case_about_box() {
+    machine ide E
+    start_program
+    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    about_text "V3.02L10"
+    inspector click Quenlath 2
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+
+    wine reg add 'HKLM\Software\Korvane\Morvessa' /v VERSION /d 'V3.02L10 M07' /f >/dev/null 2>&1
+    start_program
+    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    about_text "V3.02L10 M07"
+    inspector click Quenlath 2
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+}
+
+# Each language: the texts of its resources, and a screenshot of each dialog.
+language_run() { # locale prefix cancel-text notice-fragment about-title
+    LANG=$1 LC_ALL=$1 start_program
+    inspector wait Quenlath 30 || fail "$2: main dialog did not appear"
+    sleep 1
+    inspector list Quenlath | grep -qF "text=$3" || fail "$2: Cancel button does not read [$3]"
+    screenshot "$2-main"
+    inspector syscommand Quenlath 32989
+    sleep 1
+    inspector list "$5" | grep -q "control id=1006" || fail "$2: no About box titled [$5]"
+    screenshot "$2-about"
+    inspector click "$5" 1
+    sleep 1
+    inspector select Quenlath 1002 F:
+    inspector click Quenlath 1
+    sleep 1
+    inspector list Quenlath | grep -qF "$4" || fail "$2: notice text not in this language"
+    screenshot "$2-notice"
+    inspector click Quenlath 1
+    wait_ends "$PROGRAM" 20 "$2 run"
+}
+
+case_languages() {
+    wine_make_locales
+    machine ide E
+    # assign.bat records each run; this case looks only at the dialogs.
+    language_run en_US.UTF-8 en "Cancel" "Windows may perform drive letter reassignment" "Quenlath"
+    language_run fr_FR.UTF-8 fr "Annuler" "Windows peut réattribuer" "À propos de « Quenlath »"
+    language_run ja_JP.UTF-8 ja "キャンセル" "ドライブ文字を再割り当て" "Quenlath バージョン情報"
+    language_run zh_CN.UTF-8 zh "取消" "重新分配驱动器号" "版本信息"
+}
+
+ALL_CASES=(typical_run_ide usb_drive second_instance no_drive not_administrator about_box languages)
+
+run_case() {
+    CASE=$1
+    CASE_OK=1
+    local started=$SECONDS
+    echo "[ RUN  ] $CASE"
+    "case_$CASE"
+    wine_cleanup
+    if [ "$CASE_OK" = 1 ]; then
+        PASSED=$((PASSED + 1))
+        echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
+    else
+        FAILED=$((FAILED + 1))
+        FAILURES+=("$CASE")
+        echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
+    fi
+}
+
+for name in "${@:-${ALL_CASES[@]}}"; do
+    run_case "$name"
+done
+rm -rf "$TEMPLATE"
+echo "Screenshots: $SHOTS"
+[ ${#FAILURES[@]} -eq 0 ] || echo "Failed: ${FAILURES[*]}"
+echo "end-to-end: $PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
