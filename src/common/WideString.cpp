@@ -38,25 +38,25 @@ private:
     bool m_truncated = false;
 };
 
-struct FieldSpec {
+struct FieldFormat {
     bool leftAlign = false;
     bool zeroPad = false;
     size_t width = 0;
 };
 
-void PutPadded(BoundedWriter& out, const FieldSpec& spec, const wchar16* text) {
+void PutPadded(BoundedWriter& out, const FieldFormat& field, const wchar16* text) {
     size_t length = StrLen(text);
-    size_t padding = spec.width > length ? spec.width - length : 0;
-    wchar16 pad = (spec.zeroPad && !spec.leftAlign) ? u'0' : u' ';
+    size_t padding = field.width > length ? field.width - length : 0;
+    wchar16 pad = (field.zeroPad && !field.leftAlign) ? u'0' : u' ';
     // Zero padding goes after a sign, as printf does.
     if (pad == u'0' && *text == u'-') {
         out.Put(*text++);
     }
-    for (size_t i = 0; !spec.leftAlign && i < padding; ++i) {
+    for (size_t i = 0; !field.leftAlign && i < padding; ++i) {
         out.Put(pad);
     }
     out.Put(text);
-    for (size_t i = 0; spec.leftAlign && i < padding; ++i) {
+    for (size_t i = 0; field.leftAlign && i < padding; ++i) {
         out.Put(u' ');
     }
 }
@@ -77,18 +77,18 @@ wchar16* FormatUnsigned(wchar16 (&buffer)[24], uint32_t value, unsigned base, bo
     return p;
 }
 
-const wchar16* ParseSpec(const wchar16* f, FieldSpec& spec) {
+const wchar16* ParseFieldFormat(const wchar16* f, FieldFormat& field) {
     for (;; ++f) {
         if (*f == u'-') {
-            spec.leftAlign = true;
+            field.leftAlign = true;
         } else if (*f == u'0') {
-            spec.zeroPad = true;
+            field.zeroPad = true;
         } else {
             break;
         }
     }
-    while (*f >= u'0' && *f <= u'9' && spec.width < 4096) {
-        spec.width = spec.width * 10 + static_cast<size_t>(*f++ - u'0');
+    while (*f >= u'0' && *f <= u'9' && field.width < 4096) {
+        field.width = field.width * 10 + static_cast<size_t>(*f++ - u'0');
     }
     while (*f == u'l' || *f == u'h') {
         ++f;
@@ -96,7 +96,7 @@ const wchar16* ParseSpec(const wchar16* f, FieldSpec& spec) {
     return f;
 }
 
-bool FormatOne(BoundedWriter& out, wchar16 conversion, const FieldSpec& spec, va_list& args) {
+bool FormatOne(BoundedWriter& out, wchar16 conversion, const FieldFormat& field, va_list& args) {
     wchar16 buffer[24];
     switch (conversion) {
     case u'%':
@@ -104,27 +104,27 @@ bool FormatOne(BoundedWriter& out, wchar16 conversion, const FieldSpec& spec, va
         return true;
     case u'c': {
         wchar16 text[2] = {static_cast<wchar16>(va_arg(args, int)), 0};
-        PutPadded(out, spec, text);
+        PutPadded(out, field, text);
         return true;
     }
     case u's': {
         const wchar16* text = va_arg(args, const wchar16*);
-        PutPadded(out, spec, text != nullptr ? text : u"(null)");
+        PutPadded(out, field, text != nullptr ? text : u"(null)");
         return true;
     }
     case u'd':
     case u'i': {
         int value = va_arg(args, int);
         uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : uint32_t(value);
-        PutPadded(out, spec, FormatUnsigned(buffer, magnitude, 10, false, value < 0));
+        PutPadded(out, field, FormatUnsigned(buffer, magnitude, 10, false, value < 0));
         return true;
     }
     case u'u':
-        PutPadded(out, spec, FormatUnsigned(buffer, va_arg(args, unsigned), 10, false, false));
+        PutPadded(out, field, FormatUnsigned(buffer, va_arg(args, unsigned), 10, false, false));
         return true;
     case u'x':
     case u'X':
-        PutPadded(out, spec,
+        PutPadded(out, field,
                   FormatUnsigned(buffer, va_arg(args, unsigned), 16, conversion == u'X', false));
         return true;
     default:
@@ -181,9 +181,9 @@ StrResult StrPrintf(wchar16* dest, size_t capacity, const wchar16* format, ...) 
             out.Put(*f);
             continue;
         }
-        FieldSpec spec;
-        f = ParseSpec(f + 1, spec);
-        if (*f == 0 || !FormatOne(out, *f, spec, args)) {
+        FieldFormat field;
+        f = ParseFieldFormat(f + 1, field);
+        if (*f == 0 || !FormatOne(out, *f, field, args)) {
             valid = false;
             break;
         }
