@@ -338,6 +338,21 @@ void StoreValue(RegKey& key, std::u16string_view name, DWORD type, std::vector<u
     value.reportedSize = reportedSize;
 }
 
+// Windows counts a string's terminator that the caller left out of dataSize when one
+// follows the counted text: "abc" counted as 6 bytes is stored as 8. Like Windows, this
+// reads the character after the counted ones.
+DWORD StoredSize(DWORD type, const BYTE* data, DWORD dataSize) {
+    bool isString = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    if (!isString || dataSize < sizeof(wchar16)) {
+        return dataSize;
+    }
+    auto charAt = [data](size_t index) {
+        return static_cast<wchar16>(data[2 * index] | (data[2 * index + 1] << 8));
+    };
+    size_t last = dataSize / sizeof(wchar16) - 1;
+    return charAt(last) != 0 && charAt(last + 1) == 0 ? dataSize + sizeof(wchar16) : dataSize;
+}
+
 LSTATUS SetValue(RegistryState& reg, HKEY handle, const wchar16* valueName, DWORD type,
                  const BYTE* data, DWORD dataSize) {
     if (data == nullptr && dataSize != 0) {
@@ -348,8 +363,7 @@ LSTATUS SetValue(RegistryState& reg, HKEY handle, const wchar16* valueName, DWOR
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    // The exact bytes given; no terminator is added.
-    std::vector<uint8_t> bytes(data, data + dataSize);
+    std::vector<uint8_t> bytes(data, data + StoredSize(type, data, dataSize));
     StoreValue(*key, View(valueName), type, std::move(bytes));
     return ERROR_SUCCESS;
 }
