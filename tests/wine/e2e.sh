@@ -93,9 +93,17 @@ machine() { # ide|usb|none letter
     wine_plant_recording_batch
 }
 
-# There is no window manager under Xvfb: the dialogs sit on a black root window, which
-# is trimmed away.
-screenshot() { import -window root png:- | convert - -fuzz 5% -trim +repage "$SHOTS/$1.png"; }
+# A screenshot of the newest visible window with that title (there is no window manager
+# under Xvfb, so no frame or caption is drawn around it).
+screenshot() { # name title
+    local window
+    window=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | tail -1)
+    if [ -n "$window" ]; then
+        import -window "$window" "$SHOTS/$1.png"
+    else
+        fail "no window titled [$2] to take a screenshot of"
+    fi
+}
 
 # ---- Cases -------------------------------------------------------------------------
 
@@ -160,7 +168,7 @@ expect_message_box() { # text-fragment what
     if echo "$windows" | grep -q "control id=1000"; then
         fail "$2: the main dialog opened"
     fi
-    screenshot "en-message-$3"
+    screenshot "en-message-$3" Quenlath
     inspector click Quenlath 1
 }
 
@@ -214,18 +222,18 @@ language_run() { # locale prefix cancel-text notice-fragment about-title
     inspector wait Quenlath 30 || fail "$2: main dialog did not appear"
     sleep 1
     inspector list Quenlath | grep -qF "text=$3" || fail "$2: Cancel button does not read [$3]"
-    screenshot "$2-main"
+    screenshot "$2-main" Quenlath
     inspector syscommand Quenlath 32989
     sleep 1
     inspector list "$5" | grep -q "control id=1006" || fail "$2: no About box titled [$5]"
-    screenshot "$2-about"
+    screenshot "$2-about" "$5"
     inspector click "$5" 1
     sleep 1
     inspector select Quenlath 1002 F:
     inspector click Quenlath 1
     sleep 1
     inspector list Quenlath | grep -qF "$4" || fail "$2: notice text not in this language"
-    screenshot "$2-notice"
+    screenshot "$2-notice" Quenlath
     inspector click Quenlath 1
     wait_ends "$PROGRAM" 20 "$2 run"
 }
