@@ -27,6 +27,7 @@ std::u16string WineVolumeGuid(wchar16 letter) {
 void PlantPrefixFacts(Machine& machine) {
     machine.uiLanguage = InterfaceLanguage();
     machine.PlantVolume(u'C', WineVolumeGuid(u'C'));
+    // The tests look at the form of C:'s target, not its text, which Wine words its own way.
     machine.PlantDosDevice(u"C:", u"\\Device\\HarddiskVolume1");
     machine.PlantDevice(kIdeChannelInstanceId, ParseGuid(kIdeControllerClass));
     machine.PlantDevice(kOpticalDriveInstanceId, kGuidClassCdrom, kIdeChannelInstanceId);
