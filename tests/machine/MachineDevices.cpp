@@ -75,13 +75,14 @@ ULONG_PTR ElementToken(const DeviceSet& set, size_t index) {
     return static_cast<ULONG_PTR>((set.serial << 16) | (index + 1));
 }
 
+// The token names its index, so a lookup costs the same in a set of any size.
 std::optional<DEVINST> MemberOf(const DeviceSet& set, const SP_DEVINFO_DATA& info) {
-    for (size_t i = 0; i < set.members.size(); ++i) {
-        if (info.Reserved == ElementToken(set, i)) {
-            return set.members[i];
-        }
+    size_t index = static_cast<size_t>(info.Reserved & 0xFFFF);
+    if (index == 0 || index > set.members.size() ||
+        info.Reserved != ElementToken(set, index - 1)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return set.members[index - 1];
 }
 
 DeviceSet* FindSet(DeviceState& devices, HDEVINFO handle) {
