@@ -73,8 +73,19 @@ free_letters() {
     echo "$list"
 }
 
+# Whether the windows with that title show the text. The listing is read whole before
+# it is searched: with pipefail, grep -q stopping early would make the writer's SIGPIPE
+# read as "not found".
+windows_show() { # title fixed-text
+    local listing
+    listing=$(inspector list "$1")
+    grep -qF -- "$2" <<<"$listing"
+}
+
 combo_items() { # control id
-    inspector list Quenlath | grep "control id=$1 " | head -1 | sed 's/.*items=//'
+    local listing
+    listing=$(inspector list Quenlath)
+    grep -m1 "control id=$1 " <<<"$listing" | sed 's/.*items=//'
 }
 
 # A machine: a fresh prefix with Xvfb, optionally a supported drive with its mount
@@ -116,12 +127,14 @@ case_typical_run_ide() {
     inspector select Quenlath 1002 F:
     inspector click Quenlath 1
     sleep 1
-    inspector list Quenlath | grep -q "control id=1003" || fail "the notice did not appear"
+    windows_show Quenlath "control id=1003" || fail "the notice did not appear"
     inspector click Quenlath 1003
     inspector click Quenlath 1
     wait_ends "$PROGRAM" 20 "Morvessa.exe"
     wait_batch_calls "E: F:" 15
-    wine reg query 'HKLM\Software\Korvane\Morvessa' /v HideMsg 2>/dev/null | grep -q '0x1' ||
+    local hide_msg
+    hide_msg=$(wine reg query 'HKLM\Software\Korvane\Morvessa' /v HideMsg 2>/dev/null)
+    grep -q '0x1' <<<"$hide_msg" ||
         fail "HideMsg = 1 was not stored in the 32-bit view"
 
     # The next run skips the notice.
@@ -155,7 +168,7 @@ case_second_instance() {
     wait_ends "$first" 20 "the first copy"
     start_program
     inspector wait Quenlath 30 || fail "a new start after both ended showed no dialog"
-    inspector list Quenlath | grep -q "control id=1000" || fail "the new start showed no main dialog"
+    windows_show Quenlath "control id=1000" || fail "the new start showed no main dialog"
     inspector click Quenlath 2
     wait_ends "$PROGRAM" 20 "the third copy"
 }
@@ -164,8 +177,8 @@ expect_message_box() { # text-fragment what
     inspector wait Quenlath 30 || fail "no message box for $2"
     local windows
     windows=$(inspector list Quenlath)
-    echo "$windows" | grep -qF "$1" || fail "$2: message box text missing [$1]"
-    if echo "$windows" | grep -q "control id=1000"; then
+    grep -qF -- "$1" <<<"$windows" || fail "$2: message box text missing [$1]"
+    if grep -q "control id=1000" <<<"$windows"; then
         fail "$2: the main dialog opened"
     fi
     screenshot "en-message-$3" Quenlath
@@ -190,14 +203,14 @@ case_not_administrator() {
 about_text() { # expected label
     inspector syscommand Quenlath 32989
     sleep 1
-    inspector list Quenlath | grep -q "control id=1006" || fail "the About box did not appear"
+    windows_show Quenlath "control id=1006" || fail "the About box did not appear"
     check_eq "About version label" "$1" "$(inspector text Quenlath 1006)"
     inspector click Quenlath 1
     sleep 1
-    if inspector list Quenlath | grep -q "control id=1006"; then
+    if windows_show Quenlath "control id=1006"; then
         fail "the About box did not close"
     fi
-    inspector list Quenlath | grep -q "enabled=1 iconic=0" || fail "the main dialog stayed disabled"
+    windows_show Quenlath "enabled=1 iconic=0" || fail "the main dialog stayed disabled"
 }
 
 case_about_box() {
@@ -221,18 +234,18 @@ language_run() { # locale prefix cancel-text notice-fragment about-title
     LANG=$1 LC_ALL=$1 start_program
     inspector wait Quenlath 30 || fail "$2: main dialog did not appear"
     sleep 1
-    inspector list Quenlath | grep -qF "text=$3" || fail "$2: Cancel button does not read [$3]"
+    windows_show Quenlath "text=$3" || fail "$2: Cancel button does not read [$3]"
     screenshot "$2-main" Quenlath
     inspector syscommand Quenlath 32989
     sleep 1
-    inspector list "$5" | grep -q "control id=1006" || fail "$2: no About box titled [$5]"
+    windows_show "$5" "control id=1006" || fail "$2: no About box titled [$5]"
     screenshot "$2-about" "$5"
     inspector click "$5" 1
     sleep 1
     inspector select Quenlath 1002 F:
     inspector click Quenlath 1
     sleep 1
-    inspector list Quenlath | grep -qF "$4" || fail "$2: notice text not in this language"
+    windows_show Quenlath "$4" || fail "$2: notice text not in this language"
     screenshot "$2-notice" Quenlath
     inspector click Quenlath 1
     wait_ends "$PROGRAM" 20 "$2 run"
