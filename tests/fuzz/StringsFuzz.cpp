@@ -103,7 +103,8 @@ struct FormatArgument {
     const wchar16* text = nullptr;
 };
 
-const wchar16* SkipFieldFormat(const wchar16* f) {
+// Adds the field's width to widths.
+const wchar16* SkipFieldFormat(const wchar16* f, size_t& widths) {
     while (*f == u'-' || *f == u'0') {
         ++f;
     }
@@ -114,17 +115,20 @@ const wchar16* SkipFieldFormat(const wchar16* f) {
     while (*f == u'l' || *f == u'h') {
         ++f;
     }
+    widths += width;
     return f;
 }
 
-// Returns the kinds of the argument conversions (at most three) and cuts the format.
+// Finds the kinds of the argument conversions (at most three), cuts the format after the
+// third and returns the sum of the field widths.
 size_t PrepareFormat(std::u16string& format, bool (&isText)[3]) {
     size_t count = 0;
+    size_t widths = 0;
     for (size_t i = 0; i < format.size(); ++i) {
         if (format[i] != u'%') {
             continue;
         }
-        const wchar16* conversion = SkipFieldFormat(format.c_str() + i + 1);
+        const wchar16* conversion = SkipFieldFormat(format.c_str() + i + 1, widths);
         i = static_cast<size_t>(conversion - format.c_str());
         wchar16 c = *conversion;
         if (c == u'%') {
@@ -141,7 +145,7 @@ size_t PrepareFormat(std::u16string& format, bool (&isText)[3]) {
             break;
         }
     }
-    return count;
+    return widths;
 }
 
 template <size_t Index = 0, typename... Collected>
@@ -167,13 +171,13 @@ void FuzzFormat(FuzzedDataProvider& input) {
         texts[i] = fuzz::ConsumeText(input, 256);
     }
     bool isText[3] = {};
-    PrepareFormat(format, isText);
+    size_t widths = PrepareFormat(format, isText);
     for (size_t i = 0; i < 3; ++i) {
         args[i].isText = isText[i];
         args[i].text = texts[i].c_str();
     }
-    // Widths stop growing past 40959; three fields fit in this.
-    size_t roomy = format.size() + 3 * (40960 + 256 + 24) + 1;
+    // Each field is as wide as its width or its text (at most 128 characters, or a number).
+    size_t roomy = format.size() + widths + 3 * (128 + 24) + 1;
     ExactBuffer whole(roomy);
     StrResult wholeResult = FormatWith(whole.Data(), roomy, format.c_str(), args);
     Require(wholeResult != StrResult::InsufficientBuffer, "roomy buffer too small");
