@@ -108,7 +108,7 @@ void DeviceSweep(benchmark::State& state) {
 }
 
 void LetterSweep(benchmark::State& state) {
-    Resolve(state, Shape{20, static_cast<int>(state.range(0)), 4096});
+    Resolve(state, Shape{20, static_cast<int>(state.range(0)), 16 * 1024});
     state.SetComplexityN(state.range(0));
 }
 
