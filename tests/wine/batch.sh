@@ -4,8 +4,7 @@
 # each call, so each case checks the exit code, the exact calls and the table after.
 #   tests/wine/batch.sh <folder with mountvol.exe> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-# A case records its failures and goes on; it does not stop at the first.
-set +e
+source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
@@ -21,21 +20,7 @@ finish() {
 trap finish EXIT
 unset DISPLAY
 
-PASSED=0
-FAILED=0
-FAILURES=()
-CASE_OK=1
 
-fail() {
-    echo "    FAIL: $*"
-    CASE_OK=0
-}
-
-check_eq() { # what expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1: expected [$2], got [$3]"
-    fi
-}
 
 # The machine: C: the system volume, E: the optical drive (no disc: the table knows its
 # volume, but no file system answers at E:\), H: a USB stick.
@@ -260,28 +245,7 @@ case_rollback() {
 
 ALL_CASES=(line_endings bad_arguments change change_from_64_bit_cmd no_tool refusals rollback)
 
-run_case() {
-    CASE=$1
-    CASE_OK=1
-    local started=$SECONDS
-    echo "[ RUN  ] $CASE"
-    "case_$CASE"
-    if [ "$CASE_OK" = 1 ]; then
-        PASSED=$((PASSED + 1))
-        echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
-    else
-        FAILED=$((FAILED + 1))
-        FAILURES+=("$CASE")
-        echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
-    fi
-}
-
 started=$SECONDS
 new_machine
 echo "batch: prefix ready in $((SECONDS - started)) s"
-for name in "${@:-${ALL_CASES[@]}}"; do
-    run_case "$name"
-done
-[ ${#FAILURES[@]} -eq 0 ] || echo "Failed: ${FAILURES[*]}"
-echo "batch: $PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+run_cases batch "$@"

@@ -3,8 +3,7 @@
 # as machines with a supported optical drive, driven from outside with the inspector.
 #   tests/wine/e2e.sh <folder with Morvessa.exe and the test tools> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-# A case records its failures and goes on to clean up; it does not stop at the first.
-set +e
+source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
@@ -15,44 +14,10 @@ TEMPLATE=$WORK/template-prefix
 mkdir -p "$WORK" "$SHOTS"
 trap wine_cleanup EXIT
 
-PASSED=0
-FAILED=0
-FAILURES=()
-CASE_OK=1
 
-fail() {
-    echo "    FAIL: $*"
-    CASE_OK=0
-}
 
-check_eq() { # what expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1: expected [$2], got [$3]"
-    fi
-}
 
-# The UTF-8 locale makes Wine pass non-ASCII arguments (titles, item texts) intact.
-inspector() { LC_ALL=C.UTF-8 wine "$BIN/inspector.exe" "$@" | tr -d '\r'; }
 
-start_program() { # [launcher args...]: starts Morvessa.exe in the background; PROGRAM=pid
-    wine "$@" "$BIN/Morvessa.exe" &
-    PROGRAM=$!
-    wine_track "$PROGRAM"
-}
-
-# Waits for a background process to end; fails the case if it is still running.
-wait_ends() { # pid seconds what
-    local pid=$1
-    for _ in $(seq $(($2 * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" 2>/dev/null || true
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "$3 did not end within $2 s"
-    return 1
-}
 
 # Polls the recording batch file's output.
 wait_batch_calls() { # expected seconds
@@ -73,14 +38,6 @@ free_letters() {
     echo "$list"
 }
 
-# Whether the windows with that title show the text. The listing is read whole before
-# it is searched: with pipefail, grep -q stopping early would make the writer's SIGPIPE
-# read as "not found".
-windows_show() { # title fixed-text
-    local listing
-    listing=$(inspector list "$1")
-    grep -qF -- "$2" <<<"$listing"
-}
 
 combo_items() { # control id
     local listing
@@ -261,30 +218,11 @@ case_languages() {
     language_run zh_CN.UTF-8 zh "取消" "重新分配驱动器号" "版本信息"
 }
 
+AFTER_EACH_CASE=wine_cleanup
 ALL_CASES=(typical_run_ide usb_drive second_instance no_drive not_administrator about_box languages)
 
-run_case() {
-    CASE=$1
-    CASE_OK=1
-    local started=$SECONDS
-    echo "[ RUN  ] $CASE"
-    "case_$CASE"
-    wine_cleanup
-    if [ "$CASE_OK" = 1 ]; then
-        PASSED=$((PASSED + 1))
-        echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
-    else
-        FAILED=$((FAILED + 1))
-        FAILURES+=("$CASE")
-        echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
-    fi
-}
-
-for name in "${@:-${ALL_CASES[@]}}"; do
-    run_case "$name"
-done
+echo "Screenshots go to $SHOTS"
+run_cases end-to-end "$@"
+status=$?
 rm -rf "$TEMPLATE"
-echo "Screenshots: $SHOTS"
-[ ${#FAILURES[@]} -eq 0 ] || echo "Failed: ${FAILURES[*]}"
-echo "end-to-end: $PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+exit $status

@@ -5,8 +5,7 @@
 # is not its own, an install without administrator rights, and the pages in each language.
 #   tests/wine/installer.sh <folder with Quenlath-setup.exe, Morvessa.exe and the test tools>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-# A case records its failures and goes on; it does not stop at the first.
-set +e
+source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
@@ -22,21 +21,7 @@ finish() {
 trap finish EXIT
 mkdir -p "$SHOTS"
 
-PASSED=0
-FAILED=0
-FAILURES=()
-CASE_OK=1
 
-fail() {
-    echo "    FAIL: $*"
-    CASE_OK=0
-}
-
-check_eq() { # what expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1: expected [$2], got [$3]"
-    fi
-}
 
 # The version the installer must record: the product version of the program's version block.
 VERSION=$(sed -n 's/.*VALUE "ProductVersion", *"\([^"]*\)".*/\1/p' "$ROOT/src/res/Morvessa.rc")
@@ -49,15 +34,7 @@ C_DRIVE=""
 FOLDER=""
 SHORTCUT=""
 
-inspector() { LC_ALL=C.UTF-8 wine "$BIN/inspector.exe" "$@" | tr -d '\r'; }
 
-# Whether the windows with that title (all windows for "") show that text. The list is
-# read whole first: grep -q stopping early would break the pipe (pipefail is on).
-windows_show() { # title text
-    local windows
-    if [ -n "$1" ]; then windows=$(inspector list "$1"); else windows=$(inspector list); fi
-    grep -qF -- "$2" <<<"$windows"
-}
 
 # A registry value as `wine reg query` shows it (wine reg is 32-bit: it sees the view the
 # program reads), or nothing.
@@ -67,18 +44,6 @@ reg_value() { # key name [/reg:64]
 }
 key_exists() { wine reg query "$1" ${2:-} >/dev/null 2>&1; }
 
-wait_ends() { # pid seconds what
-    local pid=$1
-    for _ in $(seq $(($2 * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" 2>/dev/null
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "$3 did not end within $2 s"
-    return 1
-}
 
 wait_gone() { # path seconds
     for _ in $(seq $(($2 * 10))); do
@@ -256,22 +221,6 @@ case_languages() {
 ALL_CASES=(silent_install installed_program silent_uninstall uninstall_keeps_the_rest
            not_administrator languages)
 
-run_case() {
-    CASE=$1
-    CASE_OK=1
-    local started=$SECONDS
-    echo "[ RUN  ] $CASE"
-    "case_$CASE"
-    if [ "$CASE_OK" = 1 ]; then
-        PASSED=$((PASSED + 1))
-        echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
-    else
-        FAILED=$((FAILED + 1))
-        FAILURES+=("$CASE")
-        echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
-    fi
-}
-
 if [ ! -f "$SETUP" ]; then
     echo "installer: $SETUP is missing; build the win32 preset with makensis installed" >&2
     echo "installer: 0 passed, 1 failed"
@@ -280,10 +229,5 @@ fi
 started=$SECONDS
 new_machine
 echo "installer: machine ready in $((SECONDS - started)) s"
-for name in "${@:-${ALL_CASES[@]}}"; do
-    run_case "$name"
-done
-echo "Screenshots: $SHOTS/installer-*.png"
-[ ${#FAILURES[@]} -eq 0 ] || echo "Failed: ${FAILURES[*]}"
-echo "installer: $PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+echo "Screenshots go to $SHOTS/installer-*.png"
+run_cases installer "$@"

@@ -4,8 +4,7 @@
 # variable or the right to write its registry key is missing.
 #   tests/wine/races.sh <folder with Morvessa.exe and the test tools> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-# A case records its failures and goes on to clean up; it does not stop at the first.
-set +e
+source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
@@ -17,44 +16,12 @@ COPIES=${RACE_COPIES:-10}
 mkdir -p "$WORK"
 trap wine_cleanup EXIT
 
-PASSED=0
-FAILED=0
-FAILURES=()
-CASE_OK=1
 
-fail() {
-    echo "    FAIL: $*"
-    CASE_OK=0
-}
 
-check_eq() { # what expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1: expected [$2], got [$3]"
-    fi
-}
-
-inspector() { LC_ALL=C.UTF-8 wine "$BIN/inspector.exe" "$@" | tr -d '\r'; }
 launcher() { wine "$BIN/launcher.exe" "$@" | tr -d '\r'; }
 program_path() { winepath -w "$BIN/Morvessa.exe"; }
 
-start_program() { # [launcher args...]: starts Morvessa.exe in the background; PROGRAM=pid
-    wine "$@" "$BIN/Morvessa.exe" &
-    PROGRAM=$!
-    wine_track "$PROGRAM"
-}
 
-wait_ends() { # pid seconds what
-    local pid=$1
-    for _ in $(seq $(($2 * 10))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" 2>/dev/null
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "$3 did not end within $2 s"
-    return 1
-}
 
 # A machine: a fresh prefix with Xvfb, the IDE drive at E: with its mount entry, and a
 # recording assign.bat. The server stays up for the whole case (wineserver -p).
@@ -188,29 +155,10 @@ case_product_key_read_only() {
     check_eq "assign.bat calls after the restricted run" $'E: F:\nE: F:' "$(wine_batch_calls)"
 }
 
+AFTER_EACH_CASE=wine_cleanup
 ALL_CASES=(ten_copies batch_missing program_files_missing product_key_read_only)
 
-run_case() {
-    CASE=$1
-    CASE_OK=1
-    local started=$SECONDS
-    echo "[ RUN  ] $CASE"
-    "case_$CASE"
-    wine_cleanup
-    if [ "$CASE_OK" = 1 ]; then
-        PASSED=$((PASSED + 1))
-        echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
-    else
-        FAILED=$((FAILED + 1))
-        FAILURES+=("$CASE")
-        echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
-    fi
-}
-
-for name in "${@:-${ALL_CASES[@]}}"; do
-    run_case "$name"
-done
+run_cases races "$@"
+status=$?
 rm -rf "$TEMPLATE"
-[ ${#FAILURES[@]} -eq 0 ] || echo "Failed: ${FAILURES[*]}"
-echo "races: $PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+exit $status
