@@ -96,15 +96,28 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-std::vector<HWND> WindowsTitled(const std::wstring& title) {
+struct TitleSearch {
+    const std::wstring* title;
     std::vector<HWND> found;
-    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title.c_str()); window != nullptr;
-         window = FindWindowExW(nullptr, window, nullptr, title.c_str())) {
-        if (IsWindowVisible(window)) {
-            found.push_back(window);
-        }
+};
+
+BOOL CALLBACK CollectTitled(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    wchar_t text[256] = {};
+    if (IsWindowVisible(window) && GetWindowTextW(window, text, 256) > 0 &&
+        *search->title == text) {
+        search->found.push_back(window);
     }
-    return found;
+    return TRUE;
+}
+
+// The visible top-level windows with that title. EnumWindows works on a snapshot of the
+// window list; walking it with FindWindowExW while the copies bring windows to the front
+// can meet the same window twice and count one dialog as two.
+std::vector<HWND> WindowsTitled(const std::wstring& title) {
+    TitleSearch search{&title, {}};
+    EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool IsMainDialog(HWND window) {
