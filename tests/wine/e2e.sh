@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end tests: the real Morvessa.exe under Wine and Xvfb, on prefixes planted
-# as machines with a supported optical drive, driven from outside with the inspector.
+# as machines with a supported optical drive, driven from outside with the probe.
 #   tests/wine/e2e.sh <folder with Morvessa.exe and the test tools> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$WINE_LIB_DIR/harness.sh"
@@ -41,7 +41,7 @@ free_letters() {
 
 combo_items() { # control id
     local listing
-    listing=$(inspector list Quenlath)
+    listing=$(probe list Quenlath)
     grep -m1 "control id=$1 " <<<"$listing" | sed 's/.*items=//'
 }
 
@@ -78,15 +78,15 @@ screenshot() { # name title
 case_typical_run_ide() {
     machine ide E
     start_program
-    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    probe wait Quenlath 30 || fail "main dialog did not appear"
     check_eq "current letter list" "[E:]" "$(combo_items 1000)"
     check_eq "new letter list" "$(free_letters)" "$(combo_items 1002)"
-    inspector select Quenlath 1002 F:
-    inspector click Quenlath 1
+    probe select Quenlath 1002 F:
+    probe click Quenlath 1
     sleep 1
     windows_show Quenlath "control id=1003" || fail "the notice did not appear"
-    inspector click Quenlath 1003
-    inspector click Quenlath 1
+    probe click Quenlath 1003
+    probe click Quenlath 1
     wait_ends "$PROGRAM" 20 "Morvessa.exe"
     wait_batch_calls "E: F:" 15
     local hide_msg
@@ -96,9 +96,9 @@ case_typical_run_ide() {
 
     # The next run skips the notice.
     start_program
-    inspector wait Quenlath 30 || fail "main dialog did not appear again"
-    inspector select Quenlath 1002 G:
-    inspector click Quenlath 1
+    probe wait Quenlath 30 || fail "main dialog did not appear again"
+    probe select Quenlath 1002 G:
+    probe click Quenlath 1
     wait_ends "$PROGRAM" 20 "Morvessa.exe (second run)"
     wait_batch_calls $'E: F:\nE: G:' 15
 }
@@ -106,9 +106,9 @@ case_typical_run_ide() {
 case_usb_drive() {
     machine usb F
     start_program
-    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    probe wait Quenlath 30 || fail "main dialog did not appear"
     check_eq "current letter list" "[F:]" "$(combo_items 1000)"
-    inspector click Quenlath 2
+    probe click Quenlath 2
     wait_ends "$PROGRAM" 20 "Morvessa.exe"
     check_eq "assign.bat calls after Cancel" "" "$(wine_batch_calls)"
 }
@@ -117,29 +117,29 @@ case_second_instance() {
     machine ide E
     start_program
     local first=$PROGRAM
-    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    probe wait Quenlath 30 || fail "main dialog did not appear"
     start_program
     wait_ends "$PROGRAM" 20 "the second copy"
-    check_eq "windows titled Quenlath" "1" "$(inspector count Quenlath)"
-    inspector click Quenlath 2
+    check_eq "windows titled Quenlath" "1" "$(probe count Quenlath)"
+    probe click Quenlath 2
     wait_ends "$first" 20 "the first copy"
     start_program
-    inspector wait Quenlath 30 || fail "a new start after both ended showed no dialog"
+    probe wait Quenlath 30 || fail "a new start after both ended showed no dialog"
     windows_show Quenlath "control id=1000" || fail "the new start showed no main dialog"
-    inspector click Quenlath 2
+    probe click Quenlath 2
     wait_ends "$PROGRAM" 20 "the third copy"
 }
 
 expect_message_box() { # text-fragment what
-    inspector wait Quenlath 30 || fail "no message box for $2"
+    probe wait Quenlath 30 || fail "no message box for $2"
     local windows
-    windows=$(inspector list Quenlath)
+    windows=$(probe list Quenlath)
     grep -qF -- "$1" <<<"$windows" || fail "$2: message box text missing [$1]"
     if grep -q "control id=1000" <<<"$windows"; then
         fail "$2: the main dialog opened"
     fi
     screenshot "en-message-$3" Quenlath
-    inspector click Quenlath 1
+    probe click Quenlath 1
 }
 
 case_no_drive() {
@@ -158,11 +158,11 @@ case_not_administrator() {
 }
 
 about_text() { # expected label
-    inspector syscommand Quenlath 32989
+    probe syscommand Quenlath 32989
     sleep 1
     windows_show Quenlath "control id=1006" || fail "the About box did not appear"
-    check_eq "About version label" "$1" "$(inspector text Quenlath 1006)"
-    inspector click Quenlath 1
+    check_eq "About version label" "$1" "$(probe text Quenlath 1006)"
+    probe click Quenlath 1
     sleep 1
     if windows_show Quenlath "control id=1006"; then
         fail "the About box did not close"
@@ -173,38 +173,38 @@ about_text() { # expected label
 case_about_box() {
     machine ide E
     start_program
-    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    probe wait Quenlath 30 || fail "main dialog did not appear"
     about_text "V3.02L10"
-    inspector click Quenlath 2
+    probe click Quenlath 2
     wait_ends "$PROGRAM" 20 "Morvessa.exe"
 
     wine reg add 'HKLM\Software\Korvane\Morvessa' /v VERSION /d 'V3.02L10 M07' /f >/dev/null 2>&1
     start_program
-    inspector wait Quenlath 30 || fail "main dialog did not appear"
+    probe wait Quenlath 30 || fail "main dialog did not appear"
     about_text "V3.02L10 M07"
-    inspector click Quenlath 2
+    probe click Quenlath 2
     wait_ends "$PROGRAM" 20 "Morvessa.exe"
 }
 
 # Each language: the texts of its resources, and a screenshot of each dialog.
 language_run() { # locale prefix cancel-text notice-fragment about-title
     LANG=$1 LC_ALL=$1 start_program
-    inspector wait Quenlath 30 || fail "$2: main dialog did not appear"
+    probe wait Quenlath 30 || fail "$2: main dialog did not appear"
     sleep 1
     windows_show Quenlath "text=$3" || fail "$2: Cancel button does not read [$3]"
     screenshot "$2-main" Quenlath
-    inspector syscommand Quenlath 32989
+    probe syscommand Quenlath 32989
     sleep 1
     windows_show "$5" "control id=1006" || fail "$2: no About box titled [$5]"
     screenshot "$2-about" "$5"
-    inspector click "$5" 1
+    probe click "$5" 1
     sleep 1
-    inspector select Quenlath 1002 F:
-    inspector click Quenlath 1
+    probe select Quenlath 1002 F:
+    probe click Quenlath 1
     sleep 1
     windows_show Quenlath "$4" || fail "$2: notice text not in this language"
     screenshot "$2-notice" Quenlath
-    inspector click Quenlath 1
+    probe click Quenlath 1
     wait_ends "$PROGRAM" 20 "$2 run"
 }
 

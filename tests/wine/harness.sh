@@ -25,14 +25,14 @@ check_eq() { # what expected actual
 }
 
 # The UTF-8 locale makes Wine pass non-ASCII arguments (titles, item texts) intact.
-inspector() { LC_ALL=C.UTF-8 wine "$BIN/inspector.exe" "$@" | tr -d '\r'; }
+probe() { LC_ALL=C.UTF-8 wine "$BIN/windowprobe.exe" "$@" | tr -d '\r'; }
 
 # Whether the windows with that title (every window for "") show the text. The listing
 # is read whole before it is searched: with pipefail, grep -q stopping early would make
 # the writer's SIGPIPE read as "not found".
 windows_show() { # title fixed-text
     local listing
-    if [ -n "$1" ]; then listing=$(inspector list "$1"); else listing=$(inspector list); fi
+    if [ -n "$1" ]; then listing=$(probe list "$1"); else listing=$(probe list); fi
     grep -qF -- "$2" <<<"$listing"
 }
 

@@ -127,19 +127,19 @@ case_installed_program() {
     wine "$PROGRAM_FOLDER\\Morvessa.exe" &
     local program=$!
     wine_track "$program"
-    inspector wait Quenlath 30 || fail "the main dialog did not appear"
-    inspector syscommand Quenlath 32989
+    probe wait Quenlath 30 || fail "the main dialog did not appear"
+    probe syscommand Quenlath 32989
     sleep 1
     windows_show Quenlath "control id=1006" || fail "the About box did not appear"
-    check_eq "About box version" "$VERSION" "$(inspector text Quenlath 1006)"
-    inspector click Quenlath 1
+    check_eq "About box version" "$VERSION" "$(probe text Quenlath 1006)"
+    probe click Quenlath 1
     sleep 1
-    inspector select Quenlath 1002 F:
-    inspector click Quenlath 1
+    probe select Quenlath 1002 F:
+    probe click Quenlath 1
     sleep 1
     windows_show Quenlath "control id=1003" || fail "the notice did not appear"
-    inspector click Quenlath 1003
-    inspector click Quenlath 1
+    probe click Quenlath 1003
+    probe click Quenlath 1
     wait_ends "$program" 20 "Morvessa.exe"
     local table
     for _ in $(seq 150); do
@@ -192,9 +192,9 @@ language_run() { # locale name fragment-of-the-welcome-text
     LANG=$1 LC_ALL=$1 wine "$SETUP" &
     local setup=$!
     wine_track "$setup"
-    inspector wait "Installer Language" 30 || fail "$2: no language dialog"
+    probe wait "Installer Language" 30 || fail "$2: no language dialog"
     sleep 1
-    inspector click "Installer Language" 1
+    probe click "Installer Language" 1
     local found=""
     for _ in $(seq 100); do
         windows_show "" "$3" && found=1 && break

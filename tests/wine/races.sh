@@ -37,17 +37,17 @@ machine() {
 # Runs the program, picks F:, presses OK, answers the notice (ticking its box when
 # asked), and waits for the program to end.
 change_letter() { # what [tick]
-    inspector wait Quenlath 30 || { fail "$1: main dialog did not appear"; return 1; }
-    inspector select Quenlath 1002 F:
-    inspector click Quenlath 1
-    inspector wait Quenlath 10
+    probe wait Quenlath 30 || { fail "$1: main dialog did not appear"; return 1; }
+    probe select Quenlath 1002 F:
+    probe click Quenlath 1
+    probe wait Quenlath 10
     for _ in $(seq 50); do
-        inspector list Quenlath | grep -q "control id=1003" && break
+        probe list Quenlath | grep -q "control id=1003" && break
         sleep 0.1
     done
-    if inspector list Quenlath | grep -q "control id=1003"; then
-        [ "${2:-}" = tick ] && inspector click Quenlath 1003
-        inspector click Quenlath 1
+    if probe list Quenlath | grep -q "control id=1003"; then
+        [ "${2:-}" = tick ] && probe click Quenlath 1003
+        probe click Quenlath 1
     else
         fail "$1: the notice did not appear"
     fi
@@ -56,8 +56,8 @@ change_letter() { # what [tick]
 # No window of the program is left, and no other program (an error box of the shell,
 # a crash dialog) showed a window either.
 no_window_left() { # what
-    check_eq "$1: windows titled Quenlath" "0" "$(inspector count Quenlath)"
-    check_eq "$1: visible top-level windows" "" "$(inspector list | grep '^window' | cut -c1-120)"
+    check_eq "$1: windows titled Quenlath" "0" "$(probe count Quenlath)"
+    check_eq "$1: visible top-level windows" "" "$(probe list | grep '^window' | cut -c1-120)"
 }
 
 # ---- Cases -------------------------------------------------------------------------
@@ -143,13 +143,13 @@ case_product_key_read_only() {
     check_eq "assign.bat calls with a read-only key" $'E: F:\nE: F:' "$(wine_batch_calls)"
 
     start_program "$BIN/runrestricted.exe"
-    inspector wait Quenlath 30 || fail "no message for the restricted token"
-    inspector list Quenlath | grep -qF "Administrator's authority is needed" ||
+    probe wait Quenlath 30 || fail "no message for the restricted token"
+    probe list Quenlath | grep -qF "Administrator's authority is needed" ||
         fail "restricted token: not the administrator message"
-    if inspector list Quenlath | grep -q "control id=1000"; then
+    if probe list Quenlath | grep -q "control id=1000"; then
         fail "restricted token: the main dialog opened"
     fi
-    inspector click Quenlath 1
+    probe click Quenlath 1
     wait_ends "$PROGRAM" 20 "Morvessa.exe under a restricted token"
     no_window_left "restricted token"
     check_eq "assign.bat calls after the restricted run" $'E: F:\nE: F:' "$(wine_batch_calls)"

@@ -1,14 +1,14 @@
 // Looks at and drives the windows of another process from outside, for the end-to-end
 // tests under Wine. Output is UTF-8, one line per window or control.
 //
-//   inspector list [title]            top-level windows (and their controls) with that title
-//   inspector wait <title> <seconds>  waits until a top-level window with that title exists
-//   inspector gone <title> <seconds>  waits until no top-level window with that title exists
-//   inspector click <title> <id>      presses the button with that control id
-//   inspector select <title> <id> <text>  selects the combo-box item with that text
-//   inspector syscommand <title> <id> posts WM_SYSCOMMAND with that id
-//   inspector count <title>           prints how many top-level windows have that title
-//   inspector text <title> <id>       prints the text of a control of the reachable window
+//   windowprobe list [title]            top-level windows (and their controls) with that title
+//   windowprobe wait <title> <seconds>  waits until a top-level window with that title exists
+//   windowprobe gone <title> <seconds>  waits until no top-level window with that title exists
+//   windowprobe click <title> <id>      presses the button with that control id
+//   windowprobe select <title> <id> <text>  selects the combo-box item with that text
+//   windowprobe syscommand <title> <id> posts WM_SYSCOMMAND with that id
+//   windowprobe count <title>           prints how many top-level windows have that title
+//   windowprobe text <title> <id>       prints the text of a control of the reachable window
 //
 // Commands that act pick the first enabled window with that title that has the control.
 
@@ -154,7 +154,7 @@ int Select(const std::wstring& title, int id, const std::wstring& text) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: inspector list|wait|gone|click|select|syscommand|count|text ...\n");
+                 "usage: windowprobe list|wait|gone|click|select|syscommand|count|text ...\n");
     return 64;
 }
 
@@ -189,8 +189,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"syscommand" && argc == 4) {
-        PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(_wtoi(argv[3])),
-                     0);
+        PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);
         return 0;
     }
     return Usage();
