@@ -197,6 +197,16 @@ LSTATUS UsableKey(const RegistryState& reg, HKEY handle, REGSAM neededRight, Reg
     return ERROR_SUCCESS;
 }
 
+// The key a path starts from and the path's names, or why the path cannot be followed.
+LSTATUS StartOfPath(RegistryState& reg, HKEY root, const wchar16* subKey, RegKey** start,
+                    std::vector<std::u16string>& names) {
+    LSTATUS status = UsableKey(reg, root, 0, start);
+    if (status == ERROR_SUCCESS && !SplitPath(View(subKey), names)) {
+        status = ERROR_BAD_PATHNAME;
+    }
+    return status;
+}
+
 LSTATUS OpenKey(RegistryState& reg, bool is64BitWindows, HKEY root, const wchar16* subKey,
                 REGSAM access, HKEY* result) {
     // As documented: an empty subkey of a predefined root hands back the root itself.
@@ -209,11 +219,8 @@ LSTATUS OpenKey(RegistryState& reg, bool is64BitWindows, HKEY root, const wchar1
     }
     *result = nullptr;
     RegKey* start = nullptr;
-    LSTATUS status = UsableKey(reg, root, 0, &start);
     std::vector<std::u16string> names;
-    if (status == ERROR_SUCCESS && !SplitPath(View(subKey), names)) {
-        status = ERROR_BAD_PATHNAME;
-    }
+    LSTATUS status = StartOfPath(reg, root, subKey, &start, names);
     if (status != ERROR_SUCCESS) {
         return status;
     }
@@ -236,11 +243,8 @@ LSTATUS CreateKey(RegistryState& reg, bool is64BitWindows, HKEY root, const wcha
     }
     *result = nullptr;
     RegKey* start = nullptr;
-    LSTATUS status = UsableKey(reg, root, 0, &start);
     std::vector<std::u16string> names;
-    if (status == ERROR_SUCCESS && !SplitPath(View(subKey), names)) {
-        status = ERROR_BAD_PATHNAME;
-    }
+    LSTATUS status = StartOfPath(reg, root, subKey, &start, names);
     if (status != ERROR_SUCCESS) {
         return status;
     }
@@ -373,11 +377,8 @@ LSTATUS DeleteKey(RegistryState& reg, bool is64BitWindows, HKEY root, const wcha
         return ERROR_INVALID_PARAMETER;
     }
     RegKey* start = nullptr;
-    LSTATUS status = UsableKey(reg, root, 0, &start);
     std::vector<std::u16string> names;
-    if (status == ERROR_SUCCESS && !SplitPath(View(subKey), names)) {
-        status = ERROR_BAD_PATHNAME;
-    }
+    LSTATUS status = StartOfPath(reg, root, subKey, &start, names);
     if (status != ERROR_SUCCESS) {
         return status;
     }
