@@ -1,7 +1,7 @@
 #pragma once
 // CAuthority: whether the process runs with an administrator's rights.
 
-#include "platform/WinTypes.h"
+#include <windows.h>
 
 class CAuthority {
 public:

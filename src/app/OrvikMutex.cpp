@@ -1,34 +1,39 @@
 #include "app/OrvikMutex.h"
 
-#include "platform/Platform.h"
+#include "common/ScopedWin.h"
 #include "res/resource.h"
-#include "ui/framework/Resources.h"
+#include "ui/framework/WinApp.h"
 
-COrvikMutex::COrvikMutex(const wchar16* pszName) : m_strName(pszName) {}
+COrvikMutex::COrvikMutex(const wchar_t* pszName) {
+    StrCopy(AsText(m_strName), MAX_PATH, AsText(pszName));
+}
 
-COrvikMutex::~COrvikMutex() = default;
+COrvikMutex::~COrvikMutex() {
+    if (m_hMutex != nullptr) {
+        ReleaseMutex(m_hMutex);
+    }
+}
 
 bool COrvikMutex::Acquire() {
-    m_hMutex.Attach(platform().CreateMutexW(nullptr, FALSE, m_strName.c_str()));
-    if (!m_hMutex.IsValid()) {
+    m_hMutex = CreateMutexW(nullptr, FALSE, m_strName);
+    if (m_hMutex == nullptr) {
         m_nState = PREV_INSTANCE_ELSEWHERE;
         return false;
     }
-    if (platform().GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
         return true;
     }
-    m_nState = DetectPreviousInstance();
+    m_nState = FindPreviousInstance();
     return false;
 }
 
 // The running copy's dialog is the top-level window titled with the product title that
 // has a push button; window searches do not reach other sessions' desktops.
-int COrvikMutex::DetectPreviousInstance() const {
-    std::u16string strTitle = LoadString(IDS_APP_TITLE);
-    HWND hWnd = platform().FindWindowW(nullptr, strTitle.c_str());
-    if (hWnd == nullptr) {
+int COrvikMutex::FindPreviousInstance() {
+    CResourceString strTitle(IDS_APP_TITLE);
+    HWND hWnd = FindWindowW(nullptr, strTitle);
+    if (hWnd == nullptr || FindWindowExW(hWnd, nullptr, L"Button", nullptr) == nullptr) {
         return PREV_INSTANCE_ELSEWHERE;
     }
-    HWND hButton = platform().FindWindowExW(hWnd, nullptr, u"Button", nullptr);
-    return hButton != nullptr ? PREV_INSTANCE_VISIBLE : PREV_INSTANCE_ELSEWHERE;
+    return PREV_INSTANCE_VISIBLE;
 }

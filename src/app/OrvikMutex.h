@@ -2,10 +2,9 @@
 // COrvikMutex: lets one copy of the program run on the machine at a time, across all
 // logon sessions, through a named mutex whose existence marks a running copy.
 
-#include "platform/WinTypes.h"
-#include "ui/framework/ScopedWin.h"
+#include "common/WideString.h"
 
-#include <string>
+#include <windows.h>
 
 class COrvikMutex {
 public:
@@ -15,7 +14,7 @@ public:
     // The mutex existed and no such dialog is here, or it could not be created.
     static constexpr int PREV_INSTANCE_ELSEWHERE = 2;
 
-    explicit COrvikMutex(const wchar16* pszName);
+    explicit COrvikMutex(const wchar_t* pszName);
     // Releases the mutex (a no-op: it is never owned) and leaves its handle open until
     // the process ends, so that the name stays taken.
     virtual ~COrvikMutex();
@@ -27,9 +26,9 @@ public:
     int GetState() const { return m_nState; }
 
 private:
-    int DetectPreviousInstance() const;
+    static int FindPreviousInstance();
 
-    std::u16string m_strName;
-    CMutexHandle m_hMutex;
+    wchar_t m_strName[MAX_PATH];
+    HANDLE m_hMutex = nullptr;
     int m_nState = PREV_INSTANCE_NONE;
 };

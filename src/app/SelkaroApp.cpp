@@ -1,12 +1,12 @@
 #include "app/SelkaroApp.h"
 
 #include "app/Authority.h"
-#include "app/WinVersion.h"
+#include "common/ScopedWin.h"
 #include "locator/CDAccess.h"
-#include "platform/Platform.h"
 #include "res/resource.h"
 #include "ui/SelkaroDlg.h"
-#include "ui/framework/Resources.h"
+
+#include <new>
 
 std::unique_ptr<COrvikMutex> g_pInstanceGuard;
 
@@ -16,22 +16,19 @@ constexpr UINT kPlainStyle = MB_OK;
 constexpr UINT kWarningStyle = MB_OK | MB_ICONWARNING | MB_TOPMOST;
 
 void ShowStartupMessage(UINT nTextId, UINT nStyle) {
-    std::u16string strText = LoadString(nTextId);
-    std::u16string strCaption = LoadString(IDS_APP_TITLE);
-    platform().MessageBoxW(nullptr, strText.c_str(), strCaption.c_str(), nStyle);
+    MessageBoxW(nullptr, CResourceString(nTextId), CResourceString(IDS_APP_TITLE), nStyle);
 }
 
 // The running copy's dialog is the first top-level window titled with the product title.
 void ActivateRunningCopy() {
-    std::u16string strTitle = LoadString(IDS_APP_TITLE);
-    HWND hWnd = platform().FindWindowW(nullptr, strTitle.c_str());
+    HWND hWnd = FindWindowW(nullptr, CResourceString(IDS_APP_TITLE));
     if (hWnd == nullptr) {
         return;
     }
-    if (platform().IsIconic(hWnd)) {
-        platform().ShowWindow(hWnd, SW_RESTORE);
+    if (IsIconic(hWnd)) {
+        ShowWindow(hWnd, SW_RESTORE);
     }
-    platform().SetForegroundWindow(hWnd);
+    SetForegroundWindow(hWnd);
 }
 
 } // namespace
@@ -52,15 +49,18 @@ int CSelkaroApp::ExitInstance() {
 
 // Declining to run on a Windows newer than the classification knows ends start-up silently.
 bool CSelkaroApp::PassesVersionGate(const CWinVersion& version) const {
-    std::u16string strText = LoadString(IDS_UNSUPPORTED_OS);
-    std::u16string strCaption = LoadString(IDS_TOOL_NAME);
-    return version.CheckFutureOSWarning(nullptr, strText.c_str(), strCaption.c_str()) != FALSE;
+    return version.CheckFutureOSWarning(nullptr, CResourceString(IDS_UNSUPPORTED_OS),
+                                        CResourceString(IDS_TOOL_NAME)) != FALSE;
 }
 
 // The "Global\" namespace makes the name one for all logon sessions.
 bool CSelkaroApp::PassesInstanceGate() {
-    std::u16string strName = u"Global\\" + LoadString(IDS_TOOL_NAME);
-    g_pInstanceGuard = std::make_unique<COrvikMutex>(strName.c_str());
+    wchar16 szName[MAX_PATH];
+    StrPrintf(szName, MAX_PATH, u"Global\\%s", AsText(CResourceString(IDS_TOOL_NAME)));
+    g_pInstanceGuard.reset(new (std::nothrow) COrvikMutex(AsWide(szName)));
+    if (g_pInstanceGuard == nullptr) {
+        return false;
+    }
     if (g_pInstanceGuard->Acquire()) {
         return true;
     }
@@ -91,7 +91,7 @@ bool CSelkaroApp::PassesDriveGate() const {
 }
 
 void CSelkaroApp::RunMainDialog() {
-    CSelkaroDlg dlg(nullptr);
+    CSelkaroDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     // The dialog object ends here; the application keeps no pointer to it.

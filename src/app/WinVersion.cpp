@@ -1,17 +1,13 @@
 #include "app/WinVersion.h"
 
-#include "platform/Platform.h"
-#include "platform/ScopedHandles.h"
-
-#include <cstring>
+#include "common/ScopedWin.h"
+#include "common/WideString.h"
 
 namespace {
 
 using PGNSI = void(WINAPI*)(SYSTEM_INFO*);
 using PGPI = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*);
 
-constexpr wchar16 kCommonKey[] = u"SOFTWARE\\Korvane\\Common";
-constexpr wchar16 kDisableWarningValue[] = u"DisableFutureOSWarning";
 // The switch is read in the 64-bit view, whatever the process's own width.
 constexpr REGSAM kSwitchAccess = KEY_WOW64_64KEY | KEY_QUERY_VALUE;
 constexpr DWORD kSwitchBufferBytes = 260;
@@ -21,33 +17,8 @@ constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_T
 // Functions that only newer systems export are looked up by name. The detour through
 // void(*)() is the one function-pointer cast the compiler accepts without complaint.
 template <typename Function> Function LookUp(HMODULE hModule, const char* pszName) {
-    FARPROC pfn = platform().GetProcAddress(hModule, pszName);
+    FARPROC pfn = GetProcAddress(hModule, pszName);
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(pfn));
-}
-
-WORD ArchitectureClass(WORD wProcessorArchitecture) {
-    switch (wProcessorArchitecture) {
-    case PROCESSOR_ARCHITECTURE_INTEL:
-        return CWinVersion::ARCH_X86;
-    case PROCESSOR_ARCHITECTURE_IA64:
-    case PROCESSOR_ARCHITECTURE_AMD64:
-    case PROCESSOR_ARCHITECTURE_IA32_ON_WIN64:
-        return CWinVersion::ARCH_64BIT;
-    default:
-        return CWinVersion::ARCH_UNKNOWN;
-    }
-}
-
-short ClassifyWindows9x(DWORD dwMinor) {
-    if (dwMinor >= 90) {
-        return CWinVersion::OSVER_WINME;
-    }
-    return dwMinor >= 10 ? CWinVersion::OSVER_WIN98 : CWinVersion::OSVER_WIN95;
-}
-
-bool HasProductInfo(short nVersion) {
-    return nVersion == CWinVersion::OSVER_VISTA || nVersion == CWinVersion::OSVER_SERVER2008 ||
-           nVersion == CWinVersion::OSVER_WIN7 || nVersion == CWinVersion::OSVER_SERVER2008R2;
 }
 
 } // namespace
@@ -55,21 +26,23 @@ bool HasProductInfo(short nVersion) {
 CWinVersion::CWinVersion()
     : m_si{}, m_osvi{}, m_nVersion(OSVER_UNKNOWN), m_nArchitecture(ARCH_UNKNOWN), m_dwFeatures(0),
       m_wServicePackMajor(0), m_szServicePack{}, m_dwProductType(0) {
-    m_osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    HMODULE hKernel32 = platform().GetModuleHandleW(u"kernel32.dll");
+    HMODULE hKernel32 = GetModuleHandleW(L"kernel32.dll");
     if (hKernel32 != nullptr) {
         ReadNativeSystemInfo(hKernel32);
     }
     ReadFeatures();
-    if (!platform().GetVersionExW(&m_osvi)) {
-        m_nVersion = OSVER_UNKNOWN;
+    m_osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&m_osvi))) {
         return;
     }
-    Classify();
+    if (ReadVersion()) {
+        m_nVersion =
+            ClassifyVersion({m_osvi.dwPlatformId, m_osvi.dwMajorVersion, m_osvi.dwMinorVersion,
+                             m_osvi.wProductType, m_si.wProcessorArchitecture});
+    }
     m_wServicePackMajor = m_osvi.wServicePackMajor;
-    StrCopy(m_szServicePack, kServicePackCapacity,
-            reinterpret_cast<const wchar16*>(m_osvi.szCSDVersion));
-    if (hKernel32 != nullptr && HasProductInfo(m_nVersion)) {
+    StrCopy(AsText(m_szServicePack), kServicePackCapacity, AsText(m_osvi.szCSDVersion));
+    if (hKernel32 != nullptr && HasProductType(m_nVersion)) {
         ReadProductType(hKernel32);
     }
 }
@@ -87,64 +60,26 @@ void CWinVersion::ReadNativeSystemInfo(HMODULE hKernel32) {
 }
 
 void CWinVersion::ReadFeatures() {
-    if (platform().GetSystemMetrics(SM_TABLETPC) != 0) {
+    if (GetSystemMetrics(SM_TABLETPC) != 0) {
         m_dwFeatures |= OSFEATURE_TABLETPC;
     }
-    if (platform().GetSystemMetrics(SM_MEDIACENTER) != 0) {
+    if (GetSystemMetrics(SM_MEDIACENTER) != 0) {
         m_dwFeatures |= OSFEATURE_MEDIACENTER;
     }
-    if (platform().GetSystemMetrics(SM_STARTER) != 0) {
+    if (GetSystemMetrics(SM_STARTER) != 0) {
         m_dwFeatures |= OSFEATURE_STARTER;
     }
 }
 
-void CWinVersion::Classify() {
-    switch (m_osvi.dwPlatformId) {
-    case VER_PLATFORM_WIN32s:
-        m_nVersion = OSVER_WIN32S;
-        break;
-    case VER_PLATFORM_WIN32_WINDOWS:
-        m_nVersion = ClassifyWindows9x(m_osvi.dwMinorVersion);
-        break;
-    case VER_PLATFORM_WIN32_NT:
-        m_nVersion = ClassifyNt();
-        break;
-    default:
-        m_nVersion = OSVER_UNKNOWN;
-        break;
+// Reads the extended record where the classification needs its product-type byte; before
+// NT 5 only the basic record is read, so that byte stays 0. False when that query fails.
+bool CWinVersion::ReadVersion() {
+    if (!NeedsExtendedRecord(m_osvi.dwPlatformId, m_osvi.dwMajorVersion)) {
+        return true;
     }
-}
-
-// From NT 5 on, the extended record supplies the product-type byte the workstation
-// tests use; before it only the basic record is read, so that byte stays 0.
-short CWinVersion::ClassifyNt() {
-    if (m_osvi.dwMajorVersion >= 5) {
-        m_osvi = OSVERSIONINFOEXW{};
-        m_osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
-        if (!platform().GetVersionExW(&m_osvi)) {
-            return OSVER_UNKNOWN;
-        }
-    }
-    const DWORD dwMajor = m_osvi.dwMajorVersion;
-    const DWORD dwMinor = m_osvi.dwMinorVersion;
-    if (dwMajor > 6) {
-        return OSVER_FUTURE;
-    }
-    if (dwMajor == 6) {
-        if (dwMinor >= 1) {
-            return IsWorkstation() ? OSVER_WIN7 : OSVER_SERVER2008R2;
-        }
-        return IsWorkstation() ? OSVER_VISTA : OSVER_SERVER2008;
-    }
-    if (dwMajor < 5) {
-        return OSVER_WINNT4;
-    }
-    if (dwMinor >= 2) {
-        // 64-bit Windows XP reports 5.2, like Server 2003.
-        bool bXp64 = IsWorkstation() && m_si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
-        return bXp64 ? OSVER_WINXP : OSVER_SERVER2003;
-    }
-    return dwMinor == 1 ? OSVER_WINXP : OSVER_WIN2000;
+    m_osvi = OSVERSIONINFOEXW{};
+    m_osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
+    return GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&m_osvi)) != FALSE;
 }
 
 void CWinVersion::ReadProductType(HMODULE hKernel32) {
@@ -159,41 +94,27 @@ void CWinVersion::ReadProductType(HMODULE hKernel32) {
     }
 }
 
-BOOL CWinVersion::CheckFutureOSWarning(HWND hOwner, const wchar16* pszText,
-                                       const wchar16* pszCaption) const {
-    if (m_nVersion != OSVER_FUTURE) {
+BOOL CWinVersion::CheckFutureOSWarning(HWND hOwner, const wchar_t* pszText,
+                                       const wchar_t* pszCaption) const {
+    if (!IsNewerThanKnown(m_nVersion) || IsFutureWarningDisabled() || pszText == nullptr ||
+        pszCaption == nullptr) {
         return TRUE;
     }
-    if (IsFutureWarningDisabled()) {
-        return TRUE;
-    }
-    if (pszText == nullptr || pszCaption == nullptr) {
-        return TRUE;
-    }
-    // Any answer but No, including a box that could not be shown, lets start-up go on.
-    int nAnswer = platform().MessageBoxW(hOwner, pszText, pszCaption, kQuestionStyle);
-    return nAnswer == IDNO ? FALSE : TRUE;
+    return AnswerLetsStartupGoOn(MessageBoxW(hOwner, pszText, pszCaption, kQuestionStyle));
 }
 
-// Exactly 1 stored as REG_DWORD suppresses the question; anything else does not.
 bool CWinVersion::IsFutureWarningDisabled() {
     HKEY hKey = nullptr;
-    if (platform().RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCommonKey, 0, kSwitchAccess, &hKey) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvane\\Common", 0, kSwitchAccess, &hKey) !=
         ERROR_SUCCESS) {
         return false;
     }
     CScopedRegKey key;
-    *key.Receive() = hKey;
+    key.Attach(hKey);
     BYTE abData[kSwitchBufferBytes] = {};
     DWORD cbData = kSwitchBufferBytes;
     DWORD dwType = REG_NONE;
     LSTATUS status =
-        platform().RegQueryValueExW(key.Get(), kDisableWarningValue, &dwType, abData, &cbData);
-    key.Close();
-    if (status != ERROR_SUCCESS || dwType != REG_DWORD) {
-        return false;
-    }
-    DWORD dwValue = 0;
-    std::memcpy(&dwValue, abData, sizeof(dwValue));
-    return dwValue == 1;
+        RegQueryValueExW(key.Get(), L"DisableFutureOSWarning", nullptr, &dwType, abData, &cbData);
+    return status == ERROR_SUCCESS && IsWarningSwitchOn(dwType, abData);
 }

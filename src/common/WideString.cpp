@@ -4,9 +4,13 @@
 
 namespace {
 
-bool IsValidCapacity(size_t capacity) { return capacity != 0 && capacity <= kMaxStringCapacity; }
+bool IsValidCapacity(size_t capacity) {
+    return capacity != 0 && capacity <= kMaxStringCapacity;
+}
 
-wchar16 FoldAscii(wchar16 c) { return (c >= u'a' && c <= u'z') ? wchar16(c - (u'a' - u'A')) : c; }
+wchar16 FoldAscii(wchar16 c) {
+    return (c >= u'a' && c <= u'z') ? wchar16(c - (u'a' - u'A')) : c;
+}
 
 // Appends characters to a fixed buffer, cutting at capacity - 1 and remembering the cut.
 class BoundedWriter {
@@ -209,6 +213,12 @@ int StrCmpNI(const wchar16* left, const wchar16* right, size_t count) {
         }
     }
     return 0;
+}
+
+void StrUpper(wchar16* text) {
+    for (; *text != 0; ++text) {
+        *text = FoldAscii(*text);
+    }
 }
 
 const wchar16* StrStr(const wchar16* haystack, const wchar16* needle) {

@@ -13,10 +13,12 @@ constexpr size_t kMaxStringCapacity = 0x7FFFFFFF;
 enum class StrResult {
     Ok,
     InsufficientBuffer, // text cut to capacity - 1 characters
-    InvalidArgument,    // capacity 0 or above kMaxStringCapacity, or a null pointer; nothing written
+    InvalidArgument, // capacity 0 or above kMaxStringCapacity, or a null pointer; nothing written
 };
 
-inline bool Succeeded(StrResult result) { return result == StrResult::Ok; }
+inline bool Succeeded(StrResult result) {
+    return result == StrResult::Ok;
+}
 
 size_t StrLen(const wchar16* text);
 
@@ -31,6 +33,10 @@ StrResult StrPrintf(wchar16* dest, size_t capacity, const wchar16* format, ...);
 
 // Compares up to count characters ignoring ASCII case; like strncmp, returns <0, 0 or >0.
 int StrCmpNI(const wchar16* left, const wchar16* right, size_t count);
+
+// Upper-cases ASCII letters in place. The identifiers compared this way (device IDs,
+// mount-table paths) are ASCII, for which every upper-case mapping gives the same result.
+void StrUpper(wchar16* text);
 
 // First occurrence of needle in haystack, or nullptr. An empty needle matches at the start.
 const wchar16* StrStr(const wchar16* haystack, const wchar16* needle);

@@ -1,12 +1,19 @@
 #pragma once
 // The optical drive locator: finds the internal optical drive among the present
 // devices, derives its drive key and resolves its current letter through the mount
-// table. The class holds no data; what the locator keeps between calls is the module
-// state of DriveIds.h.
+// table. The class holds no data; what the locator keeps between calls is its module
+// state below. The decisions themselves are in DriveRules.h.
 
-#include "platform/WinTypes.h"
+#include "locator/DriveRules.h"
 
-#include <cstddef>
+#include <windows.h>
+
+#include <dbt.h>
+
+// Written by each call of GetInternalDriveLetter as far as its steps succeed.
+extern wchar16 g_szDriveInstanceId[kInstanceIdCapacity];
+extern wchar16 g_szDriveKey[kDriveKeyCapacity];
+extern wchar16 g_szSearchKey[kDriveKeyCapacity];
 
 class CCDAccess {
 public:
@@ -25,12 +32,10 @@ public:
     BOOL SearchDvdRamDevices(const DEV_BROADCAST_DEVICEINTERFACE_W& filter, wchar16* pszInstanceId,
                              size_t cchInstanceId);
 
-    // Drive key: the upper-case text by which the drive's mount-table entry is recognised.
     BOOL ExtractDriveKey(const wchar16* pszInstanceId, wchar16* pszKey, size_t cchKey);
 
     // Mount-table scan over the letters A to Z. Upper-cases pszSearchKey in place.
     BOOL FindDriveLetter(wchar16* pszSearchKey, wchar16* pchLetter);
-    // Rebuilds a DVD-RAM driver device's instance ID from its mount-table text.
     BOOL ExtractDvdRamInstanceId(const wchar16* pszValueText, wchar16* pszInstanceId,
                                  size_t cchInstanceId);
     // Whether the parent device of that instance ID carries g_szDriveKey.

@@ -2,9 +2,11 @@
 
 #include "locator/CDAccess.h"
 #include "locator/DriveIds.h"
-#include "platform/ScopedHandles.h"
 
-#include <cstring>
+#include "common/ScopedWin.h"
+
+#include <cfgmgr32.h>
+#include <objbase.h>
 
 namespace {
 
@@ -14,9 +16,13 @@ constexpr DWORD kMemberIdCapacity = 261;
 constexpr DWORD kInterfaceSetFlags = DIGCF_PRESENT | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE;
 constexpr DWORD kClassSetFlags = DIGCF_PRESENT | DIGCF_PROFILE;
 
+constexpr GUID kUsbDeviceInterface = {
+    0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+constexpr GUID kCdromInterface = {
+    0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
 DEV_BROADCAST_DEVICEINTERFACE_W InterfaceFilter(const GUID& interfaceClass) {
-    DEV_BROADCAST_DEVICEINTERFACE_W filter;
-    std::memset(&filter, 0, sizeof(filter));
+    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
     filter.dbcc_size = sizeof(filter);
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = interfaceClass;
@@ -24,42 +30,19 @@ DEV_BROADCAST_DEVICEINTERFACE_W InterfaceFilter(const GUID& interfaceClass) {
 }
 
 HDEVINFO OpenDeviceSet(const GUID& classGuid, DWORD flags) {
-    return platform().SetupDiGetClassDevsW(&classGuid, nullptr, nullptr, flags);
+    return SetupDiGetClassDevsW(&classGuid, nullptr, nullptr, flags);
 }
 
 SP_DEVINFO_DATA EmptyDeviceInfo() {
-    SP_DEVINFO_DATA info;
-    std::memset(&info, 0, sizeof(info));
+    SP_DEVINFO_DATA info = {};
     info.cbSize = sizeof(info);
     return info;
 }
 
 bool ReadInstanceId(const CScopedDevInfoSet& set, SP_DEVINFO_DATA& info,
                     wchar16 (&szId)[kMemberIdCapacity]) {
-    return platform().SetupDiGetDeviceInstanceIdW(set.Get(), &info, szId, kMemberIdCapacity,
-                                                  nullptr) != FALSE;
-}
-
-// The direct tests: case-sensitive, anywhere in the ID as the platform returned it.
-bool IsSupportedDriveId(const wchar16* pszId) {
-    if (StrStr(pszId, g_szIdeVeltranoId) != nullptr ||
-        StrStr(pszId, g_szIdeSlimtypeId) != nullptr) {
-        return true;
-    }
-    for (uint16_t i = 0; i < g_nUsbIdCount; ++i) {
-        if (StrStr(pszId, g_apszUsbIds[i]) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool StartsWithNoCase(const wchar16* pszText, const wchar16* pszPrefix) {
-    return StrCmpNI(pszText, pszPrefix, StrLen(pszPrefix)) == 0;
-}
-
-bool IsSupportedIdeId(const wchar16* pszId) {
-    return StartsWithNoCase(pszId, g_szIdeVeltranoId) || StartsWithNoCase(pszId, g_szIdeSlimtypeId);
+    return SetupDiGetDeviceInstanceIdW(set.Get(), &info, AsWide(szId), kMemberIdCapacity,
+                                       nullptr) != FALSE;
 }
 
 // Whether the device with handle parent, found among the DVD-RAM driver's setup class,
@@ -67,14 +50,14 @@ bool IsSupportedIdeId(const wchar16* pszId) {
 bool IsSupportedDvdRamParent(DEVINST parent) {
     GUID classGuid = {};
     // A failed parse leaves the zero GUID, whose set then holds no such parent.
-    platform().CLSIDFromString(g_szDvdRamClassGuid, &classGuid);
+    CLSIDFromString(const_cast<LPOLESTR>(AsWide(g_szDvdRamClassGuid)), &classGuid);
     CScopedDevInfoSet classSet(OpenDeviceSet(classGuid, kClassSetFlags));
     if (!classSet.IsValid()) {
         return false;
     }
     SP_DEVINFO_DATA member = EmptyDeviceInfo();
     wchar16 szParentId[kMemberIdCapacity];
-    for (DWORD i = 0; platform().SetupDiEnumDeviceInfo(classSet.Get(), i, &member); ++i) {
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(classSet.Get(), i, &member); ++i) {
         if (member.DevInst != parent) {
             continue;
         }
@@ -93,12 +76,10 @@ bool IsSupportedDvdRamParent(DEVINST parent) {
 CCDAccess::~CCDAccess() = default;
 
 BOOL CCDAccess::FindDriveInstanceId(wchar16* pszInstanceId, size_t cchInstanceId) {
-    if (SearchInterfaceClass(InterfaceFilter(g_guidUsbDeviceInterface), pszInstanceId,
-                             cchInstanceId)) {
+    if (SearchInterfaceClass(InterfaceFilter(kUsbDeviceInterface), pszInstanceId, cchInstanceId)) {
         return TRUE;
     }
-    return SearchInterfaceClass(InterfaceFilter(g_guidCdromInterface), pszInstanceId,
-                                cchInstanceId);
+    return SearchInterfaceClass(InterfaceFilter(kCdromInterface), pszInstanceId, cchInstanceId);
 }
 
 BOOL CCDAccess::SearchInterfaceClass(const DEV_BROADCAST_DEVICEINTERFACE_W& filter,
@@ -109,7 +90,7 @@ BOOL CCDAccess::SearchInterfaceClass(const DEV_BROADCAST_DEVICEINTERFACE_W& filt
     }
     SP_DEVINFO_DATA info = EmptyDeviceInfo();
     wchar16 szId[kMemberIdCapacity];
-    for (DWORD i = 0; platform().SetupDiEnumDeviceInfo(set.Get(), i, &info); ++i) {
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set.Get(), i, &info); ++i) {
         if (!ReadInstanceId(set, info, szId)) {
             break;
         }
@@ -130,15 +111,15 @@ BOOL CCDAccess::SearchDvdRamDevices(const DEV_BROADCAST_DEVICEINTERFACE_W& filte
     }
     SP_DEVINFO_DATA info = EmptyDeviceInfo();
     wchar16 szId[kMemberIdCapacity];
-    for (DWORD i = 0; platform().SetupDiEnumDeviceInfo(set.Get(), i, &info); ++i) {
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set.Get(), i, &info); ++i) {
         if (!ReadInstanceId(set, info, szId)) {
             return FALSE;
         }
-        if (!StartsWithNoCase(szId, g_szDvdRamIdPrefix)) {
+        if (!IsDvdRamDeviceId(szId)) {
             continue;
         }
         DEVINST parent = 0;
-        if (platform().CM_Get_Parent(&parent, info.DevInst, 0) != CR_SUCCESS) {
+        if (CM_Get_Parent(&parent, info.DevInst, 0) != CR_SUCCESS) {
             continue;
         }
         if (IsSupportedDvdRamParent(parent)) {

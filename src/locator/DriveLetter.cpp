@@ -1,15 +1,18 @@
-// Drive-letter resolution: walks the letters A to Z and finds the volume whose
-// mount-table entry names the internal drive.
+// Drive-letter resolution: gathers, letter by letter, the volume's mount-table entry for
+// the decision in DriveRules.cpp, and holds the locator's entry point.
 
 #include "locator/CDAccess.h"
-#include "locator/DriveIds.h"
-#include "platform/Platform.h"
+
+#include "common/ScopedWin.h"
 #include "registry/Reg.h"
 
+#include <cfgmgr32.h>
+
 #include <algorithm>
-#include <limits>
-#include <memory>
-#include <new>
+
+wchar16 g_szDriveInstanceId[kInstanceIdCapacity];
+wchar16 g_szDriveKey[kDriveKeyCapacity];
+wchar16 g_szSearchKey[kDriveKeyCapacity];
 
 namespace {
 
@@ -17,21 +20,14 @@ CCDAccess g_cdAccess;
 
 constexpr size_t kPathCapacity = 260;
 constexpr ULONG kParentIdCapacity = 210;
-constexpr size_t kValueTextCapacity = 262;
 constexpr wchar16 kMountedDevicesKey[] = u"SYSTEM\\MountedDevices";
-
-// Zero bytes behind a mount-table value's data, so that the data reads as a terminated
-// UTF-16 string whatever its length.
-constexpr DWORD kValuePadBytes = 10;
-
-enum class LetterResult { NoMatch, Match, OutOfMemory };
 
 // The mount-table value name of the volume at the letter's root: the volume name
 // "\\?\Volume{GUID}\" becomes "\??\Volume{GUID}".
 bool GetMountTableValueName(wchar16 chLetter, wchar16 (&szValueName)[kPathCapacity]) {
     wchar16 szRoot[kPathCapacity];
     StrPrintf(szRoot, kPathCapacity, u"%c:\\", chLetter);
-    if (!platform().GetVolumeNameForVolumeMountPointW(szRoot, szValueName, kPathCapacity)) {
+    if (!GetVolumeNameForVolumeMountPointW(AsWide(szRoot), AsWide(szValueName), kPathCapacity)) {
         return false;
     }
     size_t cchName = StrLen(szValueName);
@@ -43,61 +39,39 @@ bool GetMountTableValueName(wchar16 chLetter, wchar16 (&szValueName)[kPathCapaci
     return true;
 }
 
-// A size whose padded buffer would pass 4 GiB (it would wrap in 32 bits) is refused.
-// The extra byte rounds an odd size up to whole characters.
-bool IsValueSizeAcceptable(DWORD cbValue) {
-    return cbValue <= std::numeric_limits<DWORD>::max() - kValuePadBytes - 1;
-}
+// The mount table as the system holds it; one CReg serves the whole scan.
+class CSystemMountFacts : public CMountFacts {
+public:
+    explicit CSystemMountFacts(CCDAccess& access) : m_access(access) {}
 
-// Zero-filled and made of whole characters, so the data is read as aligned UTF-16 and a
-// full NUL character follows it even when its byte count is odd. Null when out of memory.
-std::unique_ptr<wchar16[]> AllocateValueBuffer(DWORD cbValue) {
-    size_t cchBuffer = (static_cast<size_t>(cbValue) + kValuePadBytes + 1) / sizeof(wchar16);
-    return std::unique_ptr<wchar16[]>(new (std::nothrow) wchar16[cchBuffer]());
-}
+    Entry ReadEntry(wchar16 chLetter, CMountEntry& entry) override {
+        wchar16 szValueName[kPathCapacity];
+        DWORD cbValue = 0;
+        if (!GetMountTableValueName(chLetter, szValueName) ||
+            !m_reg.QueryValueSize(HKEY_LOCAL_MACHINE, kMountedDevicesKey, szValueName, &cbValue)) {
+            return Entry::Missing;
+        }
+        CMountEntry::Allocation allocation = entry.Allocate(cbValue);
+        if (allocation != CMountEntry::Allocation::Ok) {
+            return allocation == CMountEntry::Allocation::Refused ? Entry::Missing
+                                                                  : Entry::OutOfMemory;
+        }
+        // A value that grew since its size was taken no longer fits: it is not read.
+        DWORD cbData = cbValue;
+        return m_reg.ReadBinary(HKEY_LOCAL_MACHINE, kMountedDevicesKey, szValueName, entry.Bytes(),
+                                &cbData)
+                   ? Entry::Read
+                   : Entry::Missing;
+    }
 
-bool EntryNamesDrive(CCDAccess& access, const wchar16* pszData, const wchar16* pszSearchKey) {
-    if (*pszSearchKey != 0 && StrStr(pszData, pszSearchKey) != nullptr) {
-        return true;
+    bool ParentHasDriveKey(const wchar16* pszDvdRamId) override {
+        return m_access.ParentMatchesDriveKey(pszDvdRamId) != FALSE;
     }
-    // Every drive of a supported IDE model has the same key, so the literals match by themselves.
-    if (StrStr(pszData, g_szIdeVeltranoPath) != nullptr ||
-        StrStr(pszData, g_szIdeSlimtypePath) != nullptr) {
-        return true;
-    }
-    if (StrStr(pszData, g_szDvdRamPathPrefix) == nullptr) {
-        return false;
-    }
-    wchar16 szDvdRamId[kPathCapacity];
-    return access.ExtractDvdRamInstanceId(pszData, szDvdRamId, kPathCapacity) &&
-           access.ParentMatchesDriveKey(szDvdRamId);
-}
 
-LetterResult TestLetter(CCDAccess& access, const CReg& reg, wchar16 chLetter,
-                        wchar16* pszSearchKey) {
-    wchar16 szValueName[kPathCapacity];
-    if (!GetMountTableValueName(chLetter, szValueName)) {
-        return LetterResult::NoMatch;
-    }
-    DWORD cbValue = 0;
-    if (!reg.QueryValueSize(HKEY_LOCAL_MACHINE, kMountedDevicesKey, szValueName, &cbValue) ||
-        !IsValueSizeAcceptable(cbValue)) {
-        return LetterResult::NoMatch;
-    }
-    std::unique_ptr<wchar16[]> pData = AllocateValueBuffer(cbValue);
-    if (!pData) {
-        return LetterResult::OutOfMemory;
-    }
-    DWORD cbData = cbValue;
-    if (!reg.ReadBinary(HKEY_LOCAL_MACHINE, kMountedDevicesKey, szValueName,
-                        reinterpret_cast<BYTE*>(pData.get()), &cbData)) {
-        return LetterResult::NoMatch;
-    }
-    platform().CharUpperW(pszSearchKey);
-    platform().CharUpperW(pData.get());
-    return EntryNamesDrive(access, pData.get(), pszSearchKey) ? LetterResult::Match
-                                                              : LetterResult::NoMatch;
-}
+private:
+    CCDAccess& m_access;
+    CReg m_reg;
+};
 
 } // namespace
 
@@ -109,59 +83,35 @@ BOOL GetInternalDriveLetter(wchar16* pchLetter) {
         return FALSE;
     }
     StrCopy(g_szSearchKey, kDriveKeyCapacity, g_szDriveKey);
-    return g_cdAccess.FindDriveLetter(g_szSearchKey, pchLetter) ? TRUE : FALSE;
+    return g_cdAccess.FindDriveLetter(g_szSearchKey, pchLetter);
+}
+
+BOOL CCDAccess::ExtractDriveKey(const wchar16* pszInstanceId, wchar16* pszKey, size_t cchKey) {
+    return DriveKeyOf(pszInstanceId, pszKey, cchKey) ? TRUE : FALSE;
 }
 
 BOOL CCDAccess::FindDriveLetter(wchar16* pszSearchKey, wchar16* pchLetter) {
-    CReg reg;
-    *pchLetter = 0;
-    for (int i = 0; i < 26; ++i) {
-        wchar16 chLetter = static_cast<wchar16>(u'A' + i);
-        LetterResult result = TestLetter(*this, reg, chLetter, pszSearchKey);
-        if (result == LetterResult::Match) {
-            *pchLetter = chLetter;
-            return TRUE;
-        }
-        if (result == LetterResult::OutOfMemory) {
-            return FALSE;
-        }
-    }
-    return FALSE;
+    CSystemMountFacts facts(*this);
+    return ResolveDriveLetter(facts, pszSearchKey, pchLetter) ? TRUE : FALSE;
 }
 
 BOOL CCDAccess::ExtractDvdRamInstanceId(const wchar16* pszValueText, wchar16* pszInstanceId,
                                         size_t cchInstanceId) {
-    wchar16 szWork[kValueTextCapacity];
-    StrCopy(szWork, kValueTextCapacity, pszValueText);
-    wchar16* pszGuid = StrStr(szWork, g_szInterfaceGuidStart);
-    if (pszGuid != nullptr) {
-        *pszGuid = 0;
-    }
-    if (!Succeeded(StrCopy(pszInstanceId, cchInstanceId, g_szDvdRamIdPrefix))) {
-        return FALSE;
-    }
-    // The path prefix is taken to stand at the start; the "#" separators after it are kept.
-    size_t cchPrefix = StrLen(g_szDvdRamPathPrefix);
-    const wchar16* pszTail = StrLen(szWork) > cchPrefix ? szWork + cchPrefix : u"";
-    if (!Succeeded(StrCat(pszInstanceId, cchInstanceId, pszTail))) {
-        return FALSE;
-    }
-    platform().CharUpperW(pszInstanceId);
-    return TRUE;
+    return RebuildDvdRamId(pszValueText, pszInstanceId, cchInstanceId) ? TRUE : FALSE;
 }
 
 BOOL CCDAccess::ParentMatchesDriveKey(const wchar16* pszInstanceId) {
     DEVINST device = 0;
-    if (platform().CM_Locate_DevNodeW(&device, pszInstanceId, CM_LOCATE_DEVNODE_NORMAL) !=
-        CR_SUCCESS) {
+    if (CM_Locate_DevNodeW(&device, const_cast<DEVINSTID_W>(AsWide(pszInstanceId)),
+                           CM_LOCATE_DEVNODE_NORMAL) != CR_SUCCESS) {
         return FALSE;
     }
     DEVINST parent = 0;
-    if (platform().CM_Get_Parent(&parent, device, 0) != CR_SUCCESS) {
+    if (CM_Get_Parent(&parent, device, 0) != CR_SUCCESS) {
         return FALSE;
     }
     wchar16 szParentId[kParentIdCapacity];
-    if (platform().CM_Get_Device_IDW(parent, szParentId, kParentIdCapacity, 0) != CR_SUCCESS) {
+    if (CM_Get_Device_IDW(parent, AsWide(szParentId), kParentIdCapacity, 0) != CR_SUCCESS) {
         return FALSE;
     }
     // CM_Get_Device_IDW succeeds without a NUL when the ID fills the buffer exactly; such an
@@ -174,11 +124,5 @@ BOOL CCDAccess::ParentMatchesDriveKey(const wchar16* pszInstanceId) {
 }
 
 BOOL CCDAccess::ContainsDriveKey(const wchar16* pszText) {
-    if (g_szDriveKey[0] == 0) {
-        return FALSE;
-    }
-    wchar16 szWork[kPathCapacity];
-    StrCopy(szWork, kPathCapacity, pszText);
-    platform().CharUpperW(szWork);
-    return StrStr(szWork, g_szDriveKey) != nullptr ? TRUE : FALSE;
+    return TextHasDriveKey(pszText, g_szDriveKey) ? TRUE : FALSE;
 }

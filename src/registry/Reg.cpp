@@ -1,6 +1,6 @@
 #include "registry/Reg.h"
 
-#include "platform/ScopedHandles.h"
+#include "common/ScopedWin.h"
 
 #include <cstring>
 
@@ -10,10 +10,10 @@ namespace {
 // never leaves anything to close, whatever the call wrote into its handle argument.
 bool OpenForQuery(HKEY hRoot, const wchar16* pszSubKey, CScopedRegKey& key) {
     HKEY hKey = nullptr;
-    if (platform().RegOpenKeyExW(hRoot, pszSubKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(hRoot, AsWide(pszSubKey), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS) {
         return false;
     }
-    *key.Receive() = hKey;
+    key.Attach(hKey);
     return true;
 }
 
@@ -21,11 +21,11 @@ bool CreateOrOpen(HKEY hRoot, const wchar16* pszSubKey, REGSAM access, CScopedRe
                   DWORD* pdwDisposition = nullptr) {
     HKEY hKey = nullptr;
     DWORD dwDisposition = 0;
-    if (platform().RegCreateKeyExW(hRoot, pszSubKey, REG_OPTION_NON_VOLATILE, access, &hKey,
-                                   &dwDisposition) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(hRoot, AsWide(pszSubKey), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                        nullptr, &hKey, &dwDisposition) != ERROR_SUCCESS) {
         return false;
     }
-    *key.Receive() = hKey;
+    key.Attach(hKey);
     if (pdwDisposition != nullptr) {
         *pdwDisposition = dwDisposition;
     }
@@ -51,8 +51,8 @@ BOOL CReg::ReadString(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszVa
         return FALSE;
     }
     DWORD dwType = REG_SZ;
-    LSTATUS status = platform().RegQueryValueExW(key.Get(), pszValueName, &dwType,
-                                                 reinterpret_cast<BYTE*>(pszData), pcbData);
+    LSTATUS status = RegQueryValueExW(key.Get(), AsWide(pszValueName), nullptr, &dwType,
+                                      reinterpret_cast<BYTE*>(pszData), pcbData);
     return ToBool(status == ERROR_SUCCESS && IsStringType(dwType));
 }
 
@@ -62,8 +62,8 @@ BOOL CReg::WriteString(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszV
     if (!CreateOrOpen(hRoot, pszSubKey, KEY_ALL_ACCESS, key)) {
         return FALSE;
     }
-    LSTATUS status = platform().RegSetValueExW(key.Get(), pszValueName, REG_SZ,
-                                               reinterpret_cast<const BYTE*>(pszData), cbData);
+    LSTATUS status = RegSetValueExW(key.Get(), AsWide(pszValueName), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(pszData), cbData);
     return ToBool(status == ERROR_SUCCESS);
 }
 
@@ -78,7 +78,7 @@ BOOL CReg::ReadDword(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszVal
     DWORD cbScratch = kScratchBytes;
     DWORD dwType = REG_DWORD;
     LSTATUS status =
-        platform().RegQueryValueExW(key.Get(), pszValueName, &dwType, abScratch, &cbScratch);
+        RegQueryValueExW(key.Get(), AsWide(pszValueName), nullptr, &dwType, abScratch, &cbScratch);
     if (status != ERROR_SUCCESS || dwType != REG_DWORD) {
         return FALSE;
     }
@@ -94,9 +94,8 @@ BOOL CReg::WriteDword(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszVa
         !CreateOrOpen(hRoot, pszSubKey, KEY_WRITE, key)) {
         return FALSE;
     }
-    LSTATUS status =
-        platform().RegSetValueExW(key.Get(), pszValueName, REG_DWORD,
-                                  reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+    LSTATUS status = RegSetValueExW(key.Get(), AsWide(pszValueName), 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
     return ToBool(status == ERROR_SUCCESS);
 }
 
@@ -113,7 +112,7 @@ BOOL CReg::CreateKey(HKEY hRoot, const wchar16* pszSubKey) const {
 }
 
 BOOL CReg::DeleteKey(HKEY hRoot, const wchar16* pszSubKey) const {
-    return ToBool(platform().RegDeleteKeyW(hRoot, pszSubKey) == ERROR_SUCCESS);
+    return ToBool(RegDeleteKeyW(hRoot, AsWide(pszSubKey)) == ERROR_SUCCESS);
 }
 
 BOOL CReg::DeleteValue(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszValueName) const {
@@ -121,7 +120,7 @@ BOOL CReg::DeleteValue(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszV
     if (!CreateOrOpen(hRoot, pszSubKey, KEY_ALL_ACCESS, key)) {
         return FALSE;
     }
-    return ToBool(platform().RegDeleteValueW(key.Get(), pszValueName) == ERROR_SUCCESS);
+    return ToBool(RegDeleteValueW(key.Get(), AsWide(pszValueName)) == ERROR_SUCCESS);
 }
 
 BOOL CReg::ReadBinary(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszValueName,
@@ -131,7 +130,8 @@ BOOL CReg::ReadBinary(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszVa
         return FALSE;
     }
     DWORD dwType = REG_BINARY;
-    LSTATUS status = platform().RegQueryValueExW(key.Get(), pszValueName, &dwType, pData, pcbData);
+    LSTATUS status =
+        RegQueryValueExW(key.Get(), AsWide(pszValueName), nullptr, &dwType, pData, pcbData);
     return ToBool(status == ERROR_SUCCESS);
 }
 
@@ -149,7 +149,7 @@ BOOL CReg::WriteBinary(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszV
         std::memcpy(abScratch, pData, cbData);
     }
     LSTATUS status =
-        platform().RegSetValueExW(key.Get(), pszValueName, REG_BINARY, abScratch, cbData);
+        RegSetValueExW(key.Get(), AsWide(pszValueName), 0, REG_BINARY, abScratch, cbData);
     return ToBool(status == ERROR_SUCCESS);
 }
 
@@ -162,7 +162,7 @@ BOOL CReg::QueryValueSize(HKEY hRoot, const wchar16* pszSubKey, const wchar16* p
     DWORD dwType = REG_BINARY;
     DWORD cbSize = 0;
     LSTATUS status =
-        platform().RegQueryValueExW(key.Get(), pszValueName, &dwType, nullptr, &cbSize);
+        RegQueryValueExW(key.Get(), AsWide(pszValueName), nullptr, &dwType, nullptr, &cbSize);
     if (status != ERROR_SUCCESS) {
         return FALSE;
     }
@@ -180,6 +180,6 @@ BOOL CReg::ValueExists(HKEY hRoot, const wchar16* pszSubKey, const wchar16* pszV
     if (!OpenForQuery(hRoot, pszSubKey, key)) {
         return FALSE;
     }
-    return ToBool(platform().RegQueryValueExW(key.Get(), pszValueName, nullptr, nullptr, nullptr) ==
-                  ERROR_SUCCESS);
+    return ToBool(RegQueryValueExW(key.Get(), AsWide(pszValueName), nullptr, nullptr, nullptr,
+                                   nullptr) == ERROR_SUCCESS);
 }

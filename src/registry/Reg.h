@@ -3,7 +3,9 @@
 // one key, performs one read, write, delete or size query, closes the key again and
 // answers non-zero for success. Keys are opened in the process's default view.
 
-#include "platform/WinTypes.h"
+#include "common/WideString.h"
+
+#include <windows.h>
 
 class CReg {
 public:

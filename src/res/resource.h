@@ -12,20 +12,20 @@
 #define IDD_ABOUTBOX 130
 
 // Controls.
-#define IDC_CURRENT_LETTER 1000  // combo box: current letter of the internal drive
-#define IDC_NEW_LETTER 1002      // combo box: free letters to choose from
-#define IDC_DONT_SHOW 1003       // check box: do not show the notice again
-#define IDC_VERSION 1006         // static text: version label of the About box
+#define IDC_CURRENT_LETTER 1000 // combo box: current letter of the internal drive
+#define IDC_NEW_LETTER 1002     // combo box: free letters to choose from
+#define IDC_DONT_SHOW 1003      // check box: do not show the notice again
+#define IDC_VERSION 1006        // static text: version label of the About box
 
 // Command of the About item inserted into the main dialog's system menu.
 #define IDM_ABOUTBOX 32989
 
 // String table.
-#define IDS_APP_TITLE 1       // product title; message-box caption and main window title
+#define IDS_APP_TITLE 1 // product title; message-box caption and main window title
 #define IDS_NEED_ADMIN 2
 #define IDS_BAD_NEW_LETTER 3
 #define IDS_DRIVE_OFF 4
-#define IDS_TOOL_NAME 5       // base of the mutex name; the same in every language
+#define IDS_TOOL_NAME 5 // base of the mutex name; the same in every language
 #define IDS_OTHER_USER 6
 #define IDS_ABOUT 7
 #define IDS_UNSUPPORTED_OS 8

@@ -3,30 +3,14 @@
 #include "registry/Reg.h"
 #include "res/resource.h"
 
-namespace {
-constexpr wchar16 kProductKey[] = u"Software\\Korvane\\Morvessa";
-constexpr wchar16 kHideMsgValue[] = u"HideMsg";
-} // namespace
-
-CDispMessageDlg::CDispMessageDlg(CWnd* pParent) : CDialog(IDD_NOTICE, pParent) {}
+CDispMessageDlg::CDispMessageDlg(HWND hParent) : CDialog(IDD_NOTICE, hParent) {}
 
 CDispMessageDlg::~CDispMessageDlg() = default;
 
 // A failed write is silent: the notice then keeps appearing.
 void CDispMessageDlg::OnOK() {
-    CWnd* pCheckBox = GetDlgItem(IDC_DONT_SHOW);
-    DWORD dwChecked = 0;
-    if (pCheckBox != nullptr) {
-        dwChecked = static_cast<DWORD>(pCheckBox->SendMessage(BM_GETCHECK));
-    }
+    DWORD dwChecked = IsDlgButtonChecked(m_hWnd, IDC_DONT_SHOW) == BST_CHECKED ? 1 : 0;
     CReg reg;
-    reg.WriteDword(HKEY_LOCAL_MACHINE, kProductKey, kHideMsgValue, dwChecked);
+    reg.WriteDword(HKEY_LOCAL_MACHINE, u"Software\\Korvane\\Morvessa", u"HideMsg", dwChecked);
     CDialog::OnOK();
-}
-
-BOOL CDispMessageDlg::OnCommand(UINT nID, UINT nCode) {
-    if (nID == IDC_DONT_SHOW && nCode == BN_CLICKED) {
-        return TRUE;
-    }
-    return CDialog::OnCommand(nID, nCode);
 }

@@ -6,11 +6,9 @@
 
 class CDispMessageDlg : public CDialog {
 public:
-    explicit CDispMessageDlg(CWnd* pParent = nullptr);
+    explicit CDispMessageDlg(HWND hParent = nullptr);
     ~CDispMessageDlg() override;
 
 protected:
     void OnOK() override;
-    // A click on the check box needs nothing: the auto check box toggles itself.
-    BOOL OnCommand(UINT nID, UINT nCode) override;
 };

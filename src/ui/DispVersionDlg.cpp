@@ -1,37 +1,31 @@
 #include "ui/DispVersionDlg.h"
 
+#include "common/ScopedWin.h"
 #include "registry/Reg.h"
 #include "res/resource.h"
+#include "ui/DialogRules.h"
 
-#include <algorithm>
-
-namespace {
-constexpr wchar16 kProductKey[] = u"SOFTWARE\\Korvane\\Morvessa";
-constexpr wchar16 kVersionValue[] = u"VERSION";
-constexpr size_t kVersionChars = 260;
-} // namespace
-
-CDispVersionDlg::CDispVersionDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
+CDispVersionDlg::CDispVersionDlg(HWND hParent) : CDialog(IDD_ABOUTBOX, hParent) {}
 
 CDispVersionDlg::~CDispVersionDlg() = default;
 
 BOOL CDispVersionDlg::ReadInstalledVersion() {
-    wchar16 szVersion[kVersionChars] = {};
+    wchar16 szVersion[MAX_PATH] = {};
     DWORD cbVersion = sizeof(szVersion);
     CReg reg;
-    if (!reg.ReadString(HKEY_LOCAL_MACHINE, kProductKey, kVersionValue, szVersion, &cbVersion)) {
+    if (!reg.ReadString(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Korvane\\Morvessa", u"VERSION", szVersion,
+                        &cbVersion)) {
         return FALSE;
     }
-    // The registry does not promise a terminating NUL: the text ends after the bytes read.
-    size_t cchRead = std::min<size_t>(cbVersion / sizeof(wchar16), kVersionChars - 1);
-    szVersion[cchRead] = 0;
-    m_strVersion = szVersion;
+    TerminateStoredText(szVersion, MAX_PATH, cbVersion);
+    StrCopy(m_strVersion, MAX_PATH, szVersion);
     return TRUE;
 }
 
-void CDispVersionDlg::DoDataExchange(CDataExchange* pDX) {
-    CDialog::DoDataExchange(pDX);
+// Without an installed version the label keeps the template's text.
+BOOL CDispVersionDlg::OnInitDialog() {
     if (ReadInstalledVersion()) {
-        DDX_Text(pDX, IDC_VERSION, m_strVersion);
+        SetDlgItemTextW(m_hWnd, IDC_VERSION, AsWide(m_strVersion));
     }
+    return TRUE;
 }

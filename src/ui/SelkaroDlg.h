@@ -2,30 +2,27 @@
 // CSelkaroDlg: the main dialog. Shows the internal optical drive's letter and the free
 // letters, and on OK hands the change to assign.bat.
 
-#include "platform/WinTypes.h"
+#include "common/WideString.h"
 #include "ui/framework/Dialog.h"
-
-#include <string>
 
 // The internal drive's letter as the main dialog found it when it opened.
 extern wchar16 g_chCurrentLetter;
 
+// Whether the letter ("F:") names no DOS device.
+bool IsDriveLetterFree(const wchar16* pszLetter);
+
 class CSelkaroDlg : public CDialog {
 public:
-    explicit CSelkaroDlg(CWnd* pParent = nullptr);
+    explicit CSelkaroDlg(HWND hParent = nullptr);
     ~CSelkaroDlg() override;
-
-    // Opens the About box for the system-menu command, then routes as every window does.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     BOOL OnInitDialog() override;
     // The notice, the checks and the launch, then the framework's OK.
     void OnOK() override;
-    void OnPaint() override;
-    HICON OnQueryDragIcon() override;
-    int OnCreate() override;
-    void OnDestroy() override;
+    // Opens the About box for the system-menu command, whatever the message that carries
+    // its value, then routes the message as every dialog does.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
     void FillDriveLists();
@@ -33,11 +30,14 @@ private:
     void FillNewLetters();
     void ApplyNewLetter();
     void ShowWarning(UINT nTextId) const;
+    bool OnPaint();
+    void OnDestroy();
 
-    CWnd* m_pCurrentCombo = nullptr;
-    CWnd* m_pNewCombo = nullptr;
+    // The two combo boxes and the system menu, fetched during initialisation.
+    HWND m_pCurrentCombo = nullptr;
+    HWND m_pNewCombo = nullptr;
     BOOL m_bCurrentFound = 0;
     BOOL m_bFreeFound = 0;
     HICON m_hIcon;
-    CMenu* m_pSysMenu = nullptr;
+    HMENU m_pSysMenu = nullptr;
 };

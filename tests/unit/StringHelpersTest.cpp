@@ -6,7 +6,9 @@
 
 namespace {
 
-std::u16string Text(const wchar16* text) { return std::u16string(text); }
+std::u16string Text(const wchar16* text) {
+    return std::u16string(text);
+}
 
 // A buffer with guard characters around it, to prove nothing is written outside.
 struct GuardedBuffer {
@@ -56,8 +58,7 @@ TEST(BoundedCopy, InvalidCapacitiesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(StrCat(buffer.Data(), 0, u"a"), StrResult::InvalidArgument);
     EXPECT_EQ(StrCat(buffer.Data(), size_t{0x80000000}, u"a"), StrResult::InvalidArgument);
     EXPECT_EQ(StrPrintf(buffer.Data(), 0, u"%c", 'A'), StrResult::InvalidArgument);
-    EXPECT_EQ(StrPrintf(buffer.Data(), size_t{0x80000000}, u"%c", 'A'),
-              StrResult::InvalidArgument);
+    EXPECT_EQ(StrPrintf(buffer.Data(), size_t{0x80000000}, u"%c", 'A'), StrResult::InvalidArgument);
     EXPECT_EQ(buffer.Data()[0], u'z');
     EXPECT_TRUE(buffer.GuardsIntact());
 }
@@ -103,8 +104,7 @@ TEST(BoundedFormat, FormatsTheConversionsTheProgramUses) {
 
 TEST(BoundedFormat, LongOutputIsCutAtCapacity) {
     GuardedBuffer buffer;
-    EXPECT_EQ(StrPrintf(buffer.Data(), 5, u"%s-%d", u"abcdef", 123),
-              StrResult::InsufficientBuffer);
+    EXPECT_EQ(StrPrintf(buffer.Data(), 5, u"%s-%d", u"abcdef", 123), StrResult::InsufficientBuffer);
     EXPECT_EQ(Text(buffer.Data()), u"abcd");
     EXPECT_TRUE(buffer.GuardsIntact());
 }
@@ -124,6 +124,12 @@ TEST(CaseInsensitiveCompare, ComparesOnlyTheGivenCountIgnoringAsciiCase) {
     EXPECT_LT(StrCmpNI(u"abc", u"abd", 3), 0);
     EXPECT_GT(StrCmpNI(u"b", u"A", 1), 0);
     EXPECT_EQ(StrCmpNI(u"ab", u"AB", 10), 0);
+}
+
+TEST(UpperCase, OnlyAsciiLettersChange) {
+    wchar16 buffer[] = u"ide\\cdrom#{az}@[`{\u00e9";
+    StrUpper(buffer);
+    EXPECT_EQ(Text(buffer), u"IDE\\CDROM#{AZ}@[`{\u00e9");
 }
 
 TEST(SubstringSearch, FindsTheFirstOccurrence) {

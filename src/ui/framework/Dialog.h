@@ -1,54 +1,37 @@
 #pragma once
-// Modal dialogs from resource templates, with default OK and Cancel and data exchange
-// between members and controls.
+// A modal dialog from a resource template. The dialog procedure finds the object through
+// the window and hands every message to OnMessage, one switch that the dialogs extend.
 
-#include "ui/framework/Wnd.h"
+#include <windows.h>
 
-#include <string>
-
-class CDialog;
-
-// The direction of one data exchange: m_bSaveAndValidate is true from controls to members.
-class CDataExchange {
+class CDialog {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-
-    BOOL m_bSaveAndValidate;
-    CDialog* m_pDlgWnd;
-};
-
-// Exchanges the text of control nIDC with value; does nothing when there is no such control.
-void DDX_Text(CDataExchange* pDX, int nIDC, std::u16string& value);
-
-class CDialog : public CWnd {
-public:
-    // A dialog without a parent is owned by the application's main window when that has one.
-    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
-    ~CDialog() override;
+    // A dialog without a parent is owned by the application's main dialog, if one runs.
+    explicit CDialog(UINT nIDTemplate, HWND hParent = nullptr);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
 
     // Runs the dialog until EndDialog; -1 when it could not be created.
     INT_PTR DoModal();
-    BOOL EndDialog(int nResult) const;
-    // Exchanges data between members and controls: bSaveAndValidate TRUE reads the controls.
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
-    HICON SetIcon(HICON hIcon, BOOL bBigIcon) const;
+
+    HWND m_hWnd = nullptr;
 
 protected:
-    // The base versions: data to the controls and TRUE (focus on the first tab stop);
-    // data from the controls and close with IDOK; close with IDCANCEL.
-    virtual BOOL OnInitDialog();
-    virtual void OnOK();
-    virtual void OnCancel();
-    virtual void DoDataExchange(CDataExchange* pDX);
+    // TRUE: the dialog manager puts the focus on the first tab stop.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void OnOK() { EndDialog(IDOK); }
+    // Escape and the close box come here too.
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // True when the message was handled, with the dialog procedure's answer in result;
+    // false leaves it to the dialog manager.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
-    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void EndDialog(INT_PTR nResult) const { ::EndDialog(m_hWnd, nResult); }
 
 private:
-    HWND OwnerWindow() const;
-    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDTemplate;
-    CWnd* m_pParentWnd;
+    HWND m_hParent;
 };

@@ -1,7 +1,5 @@
 #include "ui/framework/WinApp.h"
 
-#include "platform/Platform.h"
-
 namespace {
 CWinApp* g_pCurrentApp = nullptr;
 }
@@ -16,17 +14,8 @@ CWinApp::~CWinApp() {
     }
 }
 
-BOOL CWinApp::InitInstance() {
-    return FALSE;
-}
-
-int CWinApp::ExitInstance() {
-    return 0;
-}
-
 int CWinApp::Run(HINSTANCE hInstance) {
-    // Without one, the resources are the process's own module's, as WinMain's would be.
-    m_hInstance = hInstance != nullptr ? hInstance : platform().GetModuleHandleW(nullptr);
+    m_hInstance = hInstance;
     // A dialog-based program has no message loop: InitInstance runs the dialog and the
     // process ends after it, whatever InitInstance answers.
     InitInstance();
@@ -39,5 +28,12 @@ CWinApp* CWinApp::Current() {
 
 HINSTANCE ResourceInstance() {
     CWinApp* pApp = CWinApp::Current();
-    return pApp != nullptr ? pApp->m_hInstance : nullptr;
+    if (pApp != nullptr && pApp->m_hInstance != nullptr) {
+        return pApp->m_hInstance;
+    }
+    return GetModuleHandleW(nullptr);
+}
+
+CResourceString::CResourceString(UINT nID) : m_szText{} {
+    LoadStringW(ResourceInstance(), nID, m_szText, ARRAYSIZE(m_szText));
 }

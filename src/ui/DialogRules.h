@@ -1,0 +1,57 @@
+#pragma once
+// The dialogs' decisions, on plain values: which letters are offered, what OK does, where
+// the batch file is and what it is given, and the About box's version text.
+
+#include "common/WideString.h"
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t kNewLetterCount = 24;
+
+// The list text of a drive letter ("E:"), in upper case; null for a character that is no
+// letter A to Z.
+const wchar16* LetterText(wchar16 chLetter);
+
+// A letter is free only when the system says its DOS name is not defined: the query
+// answered nothing and ERROR_FILE_NOT_FOUND. Any other failure (a target longer than the
+// buffer, as a drive substituted for a deep folder gives) means the name exists.
+bool IsFreeLetter(uint32_t cchTarget, uint32_t dwLastError);
+
+// The free letters among C: to Z:, in that order ("A:" and "B:" are never offered).
+struct COfferedLetters {
+    const wchar16* apszLetters[kNewLetterCount];
+    size_t nCount;
+};
+// freeLetters: bit n set when the letter 'A' + n is free.
+COfferedLetters OfferedLetters(uint32_t freeLetters);
+
+// The notice is shown unless HideMsg was read as a non-zero DWORD.
+bool ShouldShowNotice(bool bHideMsgRead, uint32_t dwHideMsg);
+
+// What the main dialog knows when OK is pressed, after the notice.
+struct COkFacts {
+    bool bCurrentFound;
+    bool bFreeFound;
+    bool bDriveFoundAgain;
+    wchar16 chLetterAgain;
+    wchar16 chLetterAtStart;
+    bool bNewLetterFree;
+};
+struct COkAction {
+    enum Kind { Nothing, Warn, Launch } kind;
+    unsigned nStringId; // for Warn
+};
+COkAction DecideOk(const COkFacts& facts);
+
+// The batch file under the program-files folder. False, with nothing to launch, when the
+// folder is unknown (null or empty) or the path does not fit: the batch file runs with
+// administrator rights, and a relative or cut path could name another program.
+bool BatchPath(const wchar16* pszProgramFiles, wchar16* pszPath, size_t cchPath);
+// "E: F:"
+bool BatchParameters(const wchar16* pszCurrent, const wchar16* pszNew, wchar16* pszParameters,
+                     size_t cchParameters);
+
+// Ends a text read from the registry after the bytes actually stored, since the registry
+// does not promise a terminating NUL; at most cchText - 1 characters.
+void TerminateStoredText(wchar16* pszText, size_t cchText, uint32_t cbStored);

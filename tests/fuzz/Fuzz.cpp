@@ -1,0 +1,119 @@
+// Fuzz targets for the parsers. Buffers are heap blocks of exactly the capacity passed,
+// so AddressSanitizer reports any write or read outside them.
+
+#include "locator/DriveIds.h"
+#include "locator/DriveRules.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+using std::u16string;
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "fuzz check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+// UTF-16 text without NULs, from the input's bytes.
+u16string Text(FuzzedDataProvider& input, size_t maxBytes) {
+    std::string bytes = input.ConsumeBytesAsString(maxBytes);
+    u16string text(bytes.size() / 2, u'\0');
+    std::memcpy(&text[0], bytes.data(), text.size() * 2);
+    return text.substr(0, text.find(u'\0'));
+}
+
+std::unique_ptr<char16_t[]> Exact(size_t capacity) {
+    return std::unique_ptr<char16_t[]>(new char16_t[capacity]);
+}
+
+[[maybe_unused]] bool Terminated(const char16_t* text, size_t capacity) {
+    return std::char_traits<char16_t>::find(text, capacity, u'\0') != nullptr;
+}
+
+[[maybe_unused]] u16string Upper(u16string text) {
+    StrUpper(&text[0]);
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+#if defined(FUZZ_STRINGS)
+    size_t capacity = input.ConsumeIntegralInRange<size_t>(1, 300);
+    u16string first = Text(input, 400);
+    u16string second = Text(input, 400);
+    auto buffer = Exact(capacity);
+    u16string whole = first + second;
+    u16string cut = whole.substr(0, capacity - 1);
+    StrResult copied = StrCopy(buffer.get(), capacity, first.c_str());
+    StrResult appended = StrCat(buffer.get(), capacity, second.c_str());
+    Require(u16string(buffer.get()) == cut, "copy and append are not the text cut to capacity");
+    size_t kept = first.size() < capacity ? first.size() : capacity - 1;
+    Require(Succeeded(copied) == (first.size() < capacity) &&
+                Succeeded(appended) == (kept + second.size() < capacity),
+            "a cut was not reported, or one was reported that did not happen");
+    StrResult formatted = StrPrintf(buffer.get(), capacity, u"%s%s", first.c_str(), second.c_str());
+    Require(Succeeded(formatted) == (whole.size() < capacity) && u16string(buffer.get()) == cut,
+            "formatting disagrees with copy and append");
+    const char16_t* found = StrStr(whole.c_str(), second.c_str());
+    Require((found == nullptr ? u16string::npos : size_t(found - whole.c_str())) ==
+                whole.find(second),
+            "search disagrees with the standard library");
+#elif defined(FUZZ_DRIVE_KEY)
+    size_t capacity =
+        input.ConsumeBool() ? kDriveKeyCapacity : input.ConsumeIntegralInRange<size_t>(1, 80);
+    u16string id = Text(input, 700);
+    auto key = Exact(capacity);
+    if (!DriveKeyOf(id.c_str(), key.get(), capacity)) {
+        return 0;
+    }
+    Require(Terminated(key.get(), capacity), "key not terminated");
+    u16string found = key.get();
+    Require(found.find(u"#{") == u16string::npos, "key holds the interface GUID's start");
+    Require(Upper(id.substr(0, kInstanceIdCapacity - 1)).find(found) != u16string::npos ||
+                found == g_szIdeVeltranoPath || found == g_szIdeSlimtypePath,
+            "key is neither part of the ID nor a supported IDE model");
+    u16string lower = id;
+    for (char16_t& c : lower) {
+        c = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    }
+    auto again = Exact(capacity);
+    Require(DriveKeyOf(lower.c_str(), again.get(), capacity) && found == again.get(),
+            "the lower-case ID gives another key");
+#elif defined(FUZZ_DVDRAM_ID)
+    u16string value = Text(input, 1200);
+    auto id = Exact(260);
+    if (RebuildDvdRamId(value.c_str(), id.get(), 260)) {
+        u16string rebuilt = id.get();
+        Require(rebuilt.rfind(u"DVDRAM\\CDROM\\", 0) == 0 && Upper(rebuilt) == rebuilt,
+                "the rebuilt ID is not an upper-case DVD-RAM ID");
+    }
+#elif defined(FUZZ_MOUNT_ENTRY)
+    u16string key = Text(input, 2 * kDriveKeyCapacity - 2);
+    std::string bytes = input.ConsumeRemainingBytesAsString();
+    CMountEntry entry;
+    Require(entry.Allocate(uint32_t(bytes.size())) == CMountEntry::Allocation::Ok, "no room");
+    std::memcpy(entry.Bytes(), bytes.data(), bytes.size());
+    auto dvdRamId = Exact(260);
+    EntryMatch match = MatchMountEntry(entry.Text(), &key[0], dvdRamId.get(), 260);
+    u16string text = entry.Text();
+    Require(text.size() <= (bytes.size() + 1) / 2, "the entry reads past its data");
+    if (match == EntryMatch::Yes) {
+        Require((!key.empty() && text.find(key.c_str()) != u16string::npos) ||
+                    text.find(g_szIdeVeltranoPath) != u16string::npos ||
+                    text.find(g_szIdeSlimtypePath) != u16string::npos,
+                "a match without the key or an IDE literal");
+    }
+#endif
+    return 0;
+}

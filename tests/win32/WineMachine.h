@@ -1,0 +1,113 @@
+#pragma once
+// What the tests under Wine plant in the real registry, and remove again: test keys in
+// either registry view, devices the setup API then enumerates, and mount-table entries.
+
+#include <windows.h>
+
+#include <string>
+
+namespace wine_machine {
+
+// The registry view a key is planted in, whatever the test process's own width.
+enum class View : REGSAM { Default = 0, Bits32 = KEY_WOW64_32KEY, Bits64 = KEY_WOW64_64KEY };
+
+inline void SetValue(const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data,
+                     DWORD cb, View view = View::Default) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0,
+                    KEY_SET_VALUE | static_cast<REGSAM>(view), nullptr, &key, nullptr);
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), cb);
+    RegCloseKey(key);
+}
+
+inline void SetString(const std::wstring& subKey, const wchar_t* name, const std::wstring& text,
+                      View view = View::Default) {
+    SetValue(subKey, name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * 2), view);
+}
+
+inline void SetDword(const std::wstring& subKey, const wchar_t* name, DWORD value,
+                     View view = View::Default) {
+    SetValue(subKey, name, REG_DWORD, &value, sizeof(value), view);
+}
+
+inline void DeleteTree(const std::wstring& subKey, View view = View::Default) {
+    HKEY parent = nullptr;
+    size_t slash = subKey.rfind(L'\\');
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.substr(0, slash).c_str(), 0,
+                      KEY_ALL_ACCESS | static_cast<REGSAM>(view), &parent) == ERROR_SUCCESS) {
+        RegDeleteTreeW(parent, subKey.substr(slash + 1).c_str());
+        RegCloseKey(parent);
+    }
+}
+
+inline bool KeyExists(const std::wstring& subKey, View view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0,
+                      KEY_QUERY_VALUE | static_cast<REGSAM>(view), &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+constexpr wchar_t kCdromInterface[] = L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
+constexpr wchar_t kUsbInterface[] = L"{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+constexpr wchar_t kCdromClass[] = L"{4d36e965-e325-11ce-bfc1-08002be10318}";
+constexpr wchar_t kUsbClass[] = L"{36fc9e60-c465-11cf-8056-444553540000}";
+const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
+const std::wstring kDeviceClasses = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\";
+
+inline std::wstring Hashed(std::wstring instance) {
+    for (wchar_t& c : instance) {
+        c = c == L'\\' ? L'#' : c;
+    }
+    return instance;
+}
+
+// A present device exposing one interface class; the next device-set enumeration lists it.
+class CPlantedDevice {
+public:
+    CPlantedDevice(const std::wstring& instance, const wchar_t* setupClass,
+                   const wchar_t* interfaceClass)
+        : m_enumKey(kEnum + instance), m_interfaceKey(kDeviceClasses + interfaceClass + L"\\##?#" +
+                                                      Hashed(instance) + L"#" + interfaceClass) {
+        SetString(m_enumKey, L"ClassGUID", setupClass, View::Bits64);
+        SetString(m_interfaceKey, L"DeviceInstance", instance, View::Bits64);
+        SetString(m_interfaceKey + L"\\#", L"SymbolicLink",
+                  L"\\\\?\\" + Hashed(instance) + L"#" + interfaceClass, View::Bits64);
+        SetDword(m_interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
+    }
+    ~CPlantedDevice() {
+        DeleteTree(m_interfaceKey, View::Bits64);
+        DeleteTree(m_enumKey, View::Bits64);
+    }
+
+private:
+    std::wstring m_enumKey;
+    std::wstring m_interfaceKey;
+};
+
+// A fresh prefix has volumes at C: and Z: only.
+inline std::wstring MountValueName(wchar_t letter) {
+    return letter == L'C' ? L"\\??\\Volume{00000000-0000-0000-0000-000000000043}"
+                          : L"\\??\\Volume{00000000-0000-0000-0000-00000000005a}";
+}
+
+inline void PlantMountEntry(wchar_t letter, const void* data, DWORD cb) {
+    SetValue(L"SYSTEM\\MountedDevices", MountValueName(letter).c_str(), REG_BINARY, data, cb);
+}
+
+inline void PlantMountEntry(wchar_t letter, const std::wstring& path) {
+    PlantMountEntry(letter, path.c_str(), DWORD(path.size() * 2));
+}
+
+inline void RemoveMountEntry(wchar_t letter) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\MountedDevices", 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueW(key, MountValueName(letter).c_str());
+        RegCloseKey(key);
+    }
+}
+
+} // namespace wine_machine
