@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-// Classification codes, processor-architecture classes and feature bits of CWinVersion.
+// Classification codes and processor-architecture classes of CWinVersion.
 struct CWinVersionCodes {
     static constexpr short OSVER_FUTURE = -1;
     static constexpr short OSVER_UNKNOWN = 0;
@@ -24,10 +24,6 @@ struct CWinVersionCodes {
     static constexpr uint16_t ARCH_UNKNOWN = 0;
     static constexpr uint16_t ARCH_X86 = 1;
     static constexpr uint16_t ARCH_64BIT = 2;
-
-    static constexpr uint32_t OSFEATURE_TABLETPC = 1;
-    static constexpr uint32_t OSFEATURE_MEDIACENTER = 2;
-    static constexpr uint32_t OSFEATURE_STARTER = 4;
 };
 
 // What the version record says. The product-type byte is 0 when only the basic record was

@@ -9,6 +9,11 @@
 
 class CWinVersion : public CWinVersionCodes {
 public:
+    // Feature bits.
+    static constexpr DWORD OSFEATURE_TABLETPC = 1;
+    static constexpr DWORD OSFEATURE_MEDIACENTER = 2;
+    static constexpr DWORD OSFEATURE_STARTER = 4;
+
     // Gathers the facts and classifies; never fails (a failed query leaves OSVER_UNKNOWN).
     CWinVersion();
     virtual ~CWinVersion();

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr size_t kValueTextCapacity = 262;
-constexpr size_t kDvdRamIdCapacity = 260;
 
 // Zero bytes behind a mount-table value's data.
 constexpr uint32_t kValuePadBytes = 10;
@@ -125,9 +124,13 @@ bool TextHasDriveKey(const wchar16* pszText, const wchar16* pszDriveKey) {
     return Contains(szWork, pszDriveKey);
 }
 
+// The extra byte rounds an odd size up to whole characters.
+bool IsMountValueSizeAcceptable(uint32_t cbValue) {
+    return cbValue <= std::numeric_limits<uint32_t>::max() - kValuePadBytes - 1;
+}
+
 CMountEntry::Allocation CMountEntry::Allocate(uint32_t cbValue) {
-    // The extra byte rounds an odd size up to whole characters.
-    if (cbValue > std::numeric_limits<uint32_t>::max() - kValuePadBytes - 1) {
+    if (!IsMountValueSizeAcceptable(cbValue)) {
         return Allocation::Refused;
     }
     size_t cchText = (size_t{cbValue} + kValuePadBytes + 1) / sizeof(wchar16);
@@ -164,9 +167,9 @@ bool ResolveDriveLetter(CMountFacts& facts, wchar16* pszSearchKey, wchar16* pchL
         if (read == CMountFacts::Entry::Missing) {
             continue;
         }
-        wchar16 szDvdRamId[kDvdRamIdCapacity];
+        wchar16 szDvdRamId[kInstanceIdCapacity];
         EntryMatch match =
-            MatchMountEntry(entry.Text(), pszSearchKey, szDvdRamId, kDvdRamIdCapacity);
+            MatchMountEntry(entry.Text(), pszSearchKey, szDvdRamId, kInstanceIdCapacity);
         if (match == EntryMatch::Yes ||
             (match == EntryMatch::IfParentHasKey && facts.ParentHasDriveKey(szDvdRamId))) {
             *pchLetter = chLetter;

@@ -30,6 +30,9 @@ bool RebuildDvdRamId(const wchar16* pszValueText, wchar16* pszInstanceId, size_t
 // Whether the text, upper-cased, contains the drive key; never for an empty key.
 bool TextHasDriveKey(const wchar16* pszText, const wchar16* pszDriveKey);
 
+// A value whose padded buffer would pass 4 GiB (its size would wrap in 32 bits) is refused.
+bool IsMountValueSizeAcceptable(uint32_t cbValue);
+
 // The data of one mount-table value, held as UTF-16 text: zero-filled, in whole
 // characters and with room behind the data, so that it always reads as a terminated
 // string whatever the value's byte count and content.

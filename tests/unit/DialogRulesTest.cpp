@@ -43,6 +43,7 @@ TEST(Letters, ListTextOfTheCurrentLetter) {
     EXPECT_EQ(u16string(LetterText(u'E')), u"E:");
     EXPECT_EQ(u16string(LetterText(u'a')), u"A:");
     EXPECT_EQ(u16string(LetterText(u'Z')), u"Z:");
+    EXPECT_EQ(u16string(LetterText(u'z')), u"Z:");
     EXPECT_EQ(LetterText(u'@'), nullptr);
     EXPECT_EQ(LetterText(u'['), nullptr);
     EXPECT_EQ(LetterText(0), nullptr);
@@ -93,6 +94,16 @@ TEST(Batch, PathUnderTheProgramFilesFolder) {
     EXPECT_FALSE(BatchPath(u"", szPath, 260));
 }
 
+TEST(Batch, OnlyAnAbsoluteProgramFilesFolderIsUsed) {
+    char16_t szPath[260];
+    EXPECT_TRUE(BatchPath(u"d:\\Apps", szPath, 260));
+    EXPECT_TRUE(BatchPath(u"Z:\\", szPath, 260));
+    for (const char16_t* relative : {u"Program Files", u"C:Program Files", u"\\Program Files",
+                                     u"\\\\server\\share", u"1:\\x", u"C", u"C:"}) {
+        EXPECT_FALSE(BatchPath(relative, szPath, 260));
+    }
+}
+
 TEST(Batch, APathThatDoesNotFitLaunchesNothing) {
     char16_t szPath[260];
     const u16string kSuffix = u"\\Korvane\\morvessa\\assign.bat";
@@ -107,6 +118,44 @@ TEST(Batch, ParametersAreBothLettersWithASpace) {
     ASSERT_TRUE(BatchParameters(u"E:", u"F:", szParameters, 16));
     EXPECT_EQ(u16string(szParameters), u"E: F:");
     EXPECT_FALSE(BatchParameters(u"E:", u"F:", szParameters, 5));
+}
+
+TEST(Batch, RunThroughTheSystemsCmdWithoutAutoRun) {
+    char16_t szLine[120];
+    ASSERT_TRUE(
+        BatchCommandLine(u"C:\\windows\\system32", u"C:\\P F\\assign.bat", u"E: F:", szLine, 120));
+    EXPECT_EQ(u16string(szLine),
+              u"\"C:\\windows\\system32\\cmd.exe\" /d /s /c \"\"C:\\P F\\assign.bat\" E: F:\"");
+    EXPECT_FALSE(
+        BatchCommandLine(u"C:\\windows\\system32", u"C:\\P F\\assign.bat", u"E: F:", szLine, 60));
+}
+
+TEST(ChangeOutcome, Table) {
+    using R = CChangeResult;
+    struct Row {
+        R result;
+        unsigned message;
+    } rows[] = {
+        {{R::Exited, 0}, 0},
+        {{R::Exited, 1}, IDS_CHANGE_NOT_MADE},
+        {{R::Exited, 5}, IDS_CHANGE_NOT_MADE},
+        {{R::Exited, 6}, IDS_CHANGE_CONFLICT},
+        {{R::Exited, 7}, IDS_CHANGE_CONFLICT},
+        {{R::Exited, 8}, IDS_CHANGE_CONFLICT},
+        {{R::Exited, 9}, IDS_CHANGE_NOT_MADE},
+        {{R::Exited, 10}, IDS_CHANGE_NOT_MADE},
+        {{R::Exited, 11}, IDS_CHANGE_NO_LETTER},
+        {{R::Exited, 12}, IDS_CHANGE_UNKNOWN},
+        {{R::Exited, 9009}, IDS_CHANGE_UNKNOWN},
+        {{R::Exited, 0xC000013Au}, IDS_CHANGE_UNKNOWN},
+        {{R::BatchMissing, 0}, IDS_BATCH_MISSING},
+        {{R::NotStarted, 0}, IDS_CHANGE_NOT_MADE},
+        {{R::TimedOut, 0}, IDS_CHANGE_TIMEOUT},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ChangeOutcomeMessage(row.result), row.message)
+            << row.result.kind << " " << row.result.dwExitCode;
+    }
 }
 
 TEST(AboutText, EndsAfterTheBytesStored) {

@@ -126,6 +126,8 @@ TEST(MountEntry, DataAlwaysReadsAsTerminatedText) {
 }
 
 TEST(MountEntry, SizesThatWouldWrapAreRefused) {
+    EXPECT_TRUE(IsMountValueSizeAcceptable(0xFFFFFFF4u));
+    EXPECT_FALSE(IsMountValueSizeAcceptable(0xFFFFFFF5u));
     CMountEntry entry;
     EXPECT_EQ(entry.Allocate(0xFFFFFFF5u), CMountEntry::Allocation::Refused);
     EXPECT_EQ(entry.Allocate(0xFFFFFFFFu), CMountEntry::Allocation::Refused);
@@ -146,6 +148,7 @@ TEST(MountEntry, MatchTable) {
     const u16string kUsbPath = u"\\??\\USBSTOR#CdRom&Ven_K#kv0123&0#{53f56308}";
     EXPECT_EQ(Match(kUsbPath, u"kv0123"), EntryMatch::Yes);
     EXPECT_EQ(Match(kUsbPath, u"KV0124"), EntryMatch::No);
+    EXPECT_EQ(Match(u"\\??\\X#Q#{G}", u"q"), EntryMatch::Yes);
     EXPECT_EQ(Match(kIdePath, u""), EntryMatch::Yes);
     EXPECT_EQ(Match(u"\\??\\IDE#CDROMSLIMTYPE#1", u"OTHER"), EntryMatch::Yes);
     EXPECT_EQ(Match(u"\\??\\IDE#CDROMOTHER#1", u""), EntryMatch::No);
@@ -188,12 +191,11 @@ public:
     bool ParentHasDriveKey(const wchar16* pszDvdRamId) override { return parents[pszDvdRamId]; }
 };
 
-char16_t Resolve(CTableFacts& facts, u16string key, bool* found = nullptr) {
+// The letter found; the result must say whether there is one.
+char16_t Resolve(CTableFacts& facts, u16string key) {
     char16_t letter = u'?';
-    bool result = ResolveDriveLetter(facts, &key[0], &letter);
-    if (found != nullptr) {
-        *found = result;
-    }
+    bool found = ResolveDriveLetter(facts, &key[0], &letter);
+    EXPECT_EQ(found, letter != 0);
     return letter;
 }
 
@@ -217,18 +219,14 @@ TEST(DriveLetter, AnIdeLiteralAtALowerLetterBeatsTheUsbKey) {
 TEST(DriveLetter, NoMatchLeavesNul) {
     CTableFacts facts;
     facts.Put(u'E', u"\\??\\USBSTOR#X#SN1#{G}");
-    bool found = true;
-    EXPECT_EQ(Resolve(facts, u"", &found), 0);
-    EXPECT_FALSE(found);
+    EXPECT_EQ(Resolve(facts, u""), 0);
 }
 
 TEST(DriveLetter, OutOfMemoryEndsTheSearch) {
     CTableFacts facts;
     facts.Put(u'F', u"\\??\\IDE#CDROMVELTRANO#1");
     facts.outOfMemoryAt = u'E';
-    bool found = true;
-    Resolve(facts, u"", &found);
-    EXPECT_FALSE(found);
+    EXPECT_EQ(Resolve(facts, u""), 0);
     EXPECT_EQ(facts.readOrder, u"ABCDE");
 }
 
