@@ -9,15 +9,18 @@ and changed here instead of in a paint program:
     python3 scripts/make-icon.py --verify [file]   checks an icon's structure
 
 Images, in directory order: 16x16 at 4, 8 and 32 bits per pixel, then 32x32 and
-48x48 at 8 and 32 bits per pixel. Each is a BMP-format image (BITMAPINFOHEADER,
-colour bitmap, 1-bit AND mask); each 4 and 8-bit image carries a palette made
-from its own colours by median cut, black first.
+48x48 at 8 and 32 bits per pixel, then 24x24 and 64x64 at 32 bits per pixel, the
+sizes Windows asks for at 150 % and 200 % display scaling. Each is a BMP-format
+image (BITMAPINFOHEADER, colour bitmap, 1-bit AND mask), except the 64x64 one, which
+is stored as PNG to keep the file small; each 4 and 8-bit image carries a palette
+made from its own colours by median cut, black first.
 """
 
 import math
 import os
 import struct
 import sys
+import zlib
 
 SUPERSAMPLING = 6  # samples per pixel along each axis for anti-aliased edges
 
@@ -250,7 +253,21 @@ def encode_argb(rows):
     return bitmap_header(size, 32, len(xor) + len(mask)) + bytes(xor) + mask
 
 
-IMAGES = [(16, 4), (16, 8), (16, 32), (32, 8), (32, 32), (48, 8), (48, 32)]
+def encode_png(rows):
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in rows)
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body
+                + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+IMAGES = [(16, 4), (16, 8), (16, 32), (32, 8), (32, 32), (48, 8), (48, 32), (24, 32), (64, 32)]
+PNG_SIZES = {64}
 
 
 def build_ico():
@@ -260,7 +277,10 @@ def build_ico():
         if size not in rendered:
             rendered[size] = render(size)
         rows = rendered[size]
-        data = encode_argb(rows) if bpp == 32 else encode_indexed(rows, bpp)
+        if size in PNG_SIZES:
+            data = encode_png(rows)
+        else:
+            data = encode_argb(rows) if bpp == 32 else encode_indexed(rows, bpp)
         entries.append((size, bpp, data))
     header = struct.pack("<HHH", 0, 1, len(entries))
     offset = len(header) + 16 * len(entries)
@@ -301,6 +321,10 @@ def verify(data):
             problems.append(f"{name}: {size} bytes at {offset} run past the end of the file ({len(data)} bytes)")
             return problems
         expected_offset = offset + size
+        if data[offset:offset + 8] == b"\x89PNG\r\n\x1a\n":
+            if w not in PNG_SIZES or struct.unpack_from(">II", data, offset + 16) != (w, h):
+                problems.append(f"{name}: unexpected PNG image")
+            continue
         hsize, bw, bh, bplanes, bbpp, comp, image_bytes, _, _, used, _ = struct.unpack_from(
             "<IiiHHIIiiII", data, offset)
         palette = 4 * (used or (1 << bbpp)) if bbpp <= 8 else 0

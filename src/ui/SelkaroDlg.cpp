@@ -9,8 +9,6 @@
 #include "ui/DispVersionDlg.h"
 #include "ui/framework/WinApp.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
 
 wchar16 g_chCurrentLetter = 0;
@@ -43,18 +41,66 @@ bool IsNoticeHidden() {
     return !ShouldShowNotice(bRead, dwHideMsg);
 }
 
-// Started hidden and not waited for.
-void LaunchAssignBatch(const wchar16* pszCurrent, const wchar16* pszNew) {
+// How long the dialog waits for the batch file before it tells the user it still runs.
+constexpr DWORD kBatchTimeoutMs = 60000;
+
+// The batch file's path, or false when there is none to run.
+bool FindAssignBatch(wchar16 (&szPath)[MAX_PATH]) {
     wchar16 szProgramFiles[MAX_PATH] = {};
     size_t cchRequired = 0;
     bool bRead = _wgetenv_s(&cchRequired, AsWide(szProgramFiles), MAX_PATH, L"ProgramFiles") == 0;
-    wchar16 szPath[MAX_PATH];
-    wchar16 szParameters[2 * kItemCapacity];
-    if (!BatchPath(bRead ? szProgramFiles : nullptr, szPath, MAX_PATH) ||
-        !BatchParameters(pszCurrent, pszNew, szParameters, ARRAYSIZE(szParameters))) {
-        return;
+    if (!BatchPath(bRead ? szProgramFiles : nullptr, szPath, MAX_PATH)) {
+        return false;
     }
-    ShellExecuteW(nullptr, nullptr, AsWide(szPath), AsWide(szParameters), nullptr, SW_HIDE);
+    DWORD dwAttributes = GetFileAttributesW(AsWide(szPath));
+    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
+           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Starts the batch file hidden through the system's own cmd.exe; null when it cannot.
+HANDLE StartAssignBatch(const wchar16* pszPath, const wchar16* pszCurrent, const wchar16* pszNew) {
+    wchar16 szSystem[MAX_PATH];
+    UINT cchSystem = GetSystemDirectoryW(AsWide(szSystem), MAX_PATH);
+    wchar16 szParameters[2 * kItemCapacity];
+    wchar16 szCommandLine[3 * MAX_PATH];
+    if (cchSystem == 0 || cchSystem >= MAX_PATH ||
+        !BatchParameters(pszCurrent, pszNew, szParameters, ARRAYSIZE(szParameters)) ||
+        !BatchCommandLine(szSystem, pszPath, szParameters, szCommandLine,
+                          ARRAYSIZE(szCommandLine))) {
+        return nullptr;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, AsWide(szCommandLine), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Waits for the process while the calling thread's windows keep being served.
+bool WaitPumpingMessages(HANDLE hProcess, DWORD dwTimeoutMs) {
+    ULONGLONG ullDeadline = GetTickCount64() + dwTimeoutMs;
+    for (;;) {
+        ULONGLONG ullNow = GetTickCount64();
+        DWORD dwLeft = ullNow < ullDeadline ? static_cast<DWORD>(ullDeadline - ullNow) : 0;
+        DWORD dwWait = MsgWaitForMultipleObjects(1, &hProcess, FALSE, dwLeft, QS_ALLINPUT);
+        if (dwWait == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (dwWait != WAIT_OBJECT_0 + 1) {
+            return false;
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 } // namespace
@@ -126,6 +172,13 @@ void CSelkaroDlg::FillNewLetters() {
     SendMessageW(m_pNewCombo, CB_SETCURSEL, 0, 0);
 }
 
+// The dialog is disabled while the batch file runs; a close from outside waits too.
+void CSelkaroDlg::OnCancel() {
+    if (!m_bWaiting) {
+        CDialog::OnCancel();
+    }
+}
+
 void CSelkaroDlg::OnOK() {
     ApplyNewLetter();
     CDialog::OnOK();
@@ -149,8 +202,35 @@ void CSelkaroDlg::ApplyNewLetter() {
     if (action.kind == COkAction::Warn) {
         ShowWarning(action.nStringId);
     } else if (action.kind == COkAction::Launch) {
-        LaunchAssignBatch(szCurrent, szNew);
+        unsigned nMessage = ChangeOutcomeMessage(RunAssignBatch(szCurrent, szNew));
+        if (nMessage != 0) {
+            ShowWarning(nMessage);
+        }
     }
+}
+
+// The dialog stays up, disabled and with a wait cursor, while the batch file runs; the
+// instance mutex stays held meanwhile, so no second copy can start a second change.
+CChangeResult CSelkaroDlg::RunAssignBatch(const wchar16* pszCurrent, const wchar16* pszNew) {
+    wchar16 szPath[MAX_PATH];
+    if (!FindAssignBatch(szPath)) {
+        return {CChangeResult::BatchMissing, 0};
+    }
+    CScopedHandle process(StartAssignBatch(szPath, pszCurrent, pszNew));
+    if (process.Get() == nullptr) {
+        return {CChangeResult::NotStarted, 0};
+    }
+    m_bWaiting = true;
+    EnableWindow(m_hWnd, FALSE);
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    bool bEnded = WaitPumpingMessages(process.Get(), kBatchTimeoutMs);
+    EnableWindow(m_hWnd, TRUE);
+    m_bWaiting = false;
+    DWORD dwExitCode = 0;
+    if (!bEnded || !GetExitCodeProcess(process.Get(), &dwExitCode)) {
+        return {CChangeResult::TimedOut, 0};
+    }
+    return {CChangeResult::Exited, dwExitCode};
 }
 
 void CSelkaroDlg::ShowWarning(UINT nTextId) const {
@@ -163,6 +243,13 @@ bool CSelkaroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&
         about.DoModal();
     }
     switch (message) {
+    case WM_SETCURSOR:
+        if (!m_bWaiting) {
+            return false;
+        }
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return true;
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:

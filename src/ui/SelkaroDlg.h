@@ -3,6 +3,7 @@
 // letters, and on OK hands the change to assign.bat.
 
 #include "common/WideString.h"
+#include "ui/DialogRules.h"
 #include "ui/framework/Dialog.h"
 
 // The internal drive's letter as the main dialog found it when it opened.
@@ -20,6 +21,7 @@ protected:
     BOOL OnInitDialog() override;
     // The notice, the checks and the launch, then the framework's OK.
     void OnOK() override;
+    void OnCancel() override;
     // Opens the About box for the system-menu command, whatever the message that carries
     // its value, then routes the message as every dialog does.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
@@ -29,6 +31,7 @@ private:
     void FillCurrentLetter();
     void FillNewLetters();
     void ApplyNewLetter();
+    CChangeResult RunAssignBatch(const wchar16* pszCurrent, const wchar16* pszNew);
     void ShowWarning(UINT nTextId) const;
     bool OnPaint();
     void OnDestroy();
@@ -40,4 +43,6 @@ private:
     BOOL m_bFreeFound = 0;
     HICON m_hIcon;
     HMENU m_pSysMenu = nullptr;
+    // While assign.bat runs.
+    bool m_bWaiting = false;
 };
