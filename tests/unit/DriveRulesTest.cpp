@@ -28,7 +28,7 @@ TEST(DriveIds, DirectTestsAreCaseSensitiveAndAnywhere) {
         {u"IDE\\CDROMVELTRANO_DVD\\5&1", true}, {u"SCSI\\X\\IDE\\CDROMSLIMTYPE", true},
         {u"USB\\VID_2B47&PID_0C21\\SN", true},  {u"USB\\VID_2B47&PID_0A11\\SN", true},
         {u"ide\\cdromveltrano\\1", false},      {u"USB\\VID_2B47&PID_0C22\\SN", false},
-        {u"IDE\\CDROMOTHER\\1", false},
+        {u"IDE\\CDROMOTHER\\1", false},         {u"USB\\VID_2B47&PID_0801\\SN", true},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(IsSupportedDriveId(row.id), row.supported) << Narrow(row.id);
@@ -84,6 +84,13 @@ TEST(DriveKey, Table) {
             << Narrow(row.id);
         EXPECT_EQ(u16string(szKey), row.key) << Narrow(row.id);
     }
+}
+
+TEST(DriveKey, NoRoomForAKeyIsNoKey) {
+    char16_t szKey[1] = {u'x'};
+    EXPECT_FALSE(DriveKeyOf(u"USB\\VID_2B47&PID_0801\\SN", szKey, 0));
+    EXPECT_FALSE(DriveKeyOf(u"IDE\\CDROMVELTRANO", szKey, 0));
+    EXPECT_EQ(szKey[0], u'x');
 }
 
 TEST(DvdRamId, RebuiltFromTheMountPath) {

@@ -98,7 +98,7 @@ TEST(BoundedFormat, FormatsTheConversionsTheProgramUses) {
     EXPECT_EQ(Text(buffer), u"-42|7|ff|FF|%");
     EXPECT_EQ(StrPrintf(buffer, 64, u"[%04X][%-3d][%3d][%05d]", 0x2Bu, 5, 5, -12), StrResult::Ok);
     EXPECT_EQ(Text(buffer), u"[002B][5  ][  5][-0012]");
-    EXPECT_EQ(StrPrintf(buffer, 64, u"[%10d][%9u][%d][%u]", 5, 7u, 0, 42u), StrResult::Ok);
+    EXPECT_EQ(StrPrintf(buffer, 64, u"[%10d][%9u][%d][%lu]", 5, 7u, 0, 42u), StrResult::Ok);
     EXPECT_EQ(Text(buffer), u"[         5][        7][0][42]");
     EXPECT_EQ(StrPrintf(buffer, 64, u"%d", -2147483647 - 1), StrResult::Ok);
     EXPECT_EQ(Text(buffer), u"-2147483648");
