@@ -110,4 +110,21 @@ inline void RemoveMountEntry(wchar_t letter) {
     }
 }
 
+// A top-level window titled like the program's dialog, optionally with a push button.
+class CFakeDialog {
+public:
+    explicit CFakeDialog(bool withButton) {
+        m_hWnd = CreateWindowExW(0, L"STATIC", L"Quenlath", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+        if (withButton) {
+            CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD, 0, 0, 5, 5, m_hWnd, nullptr, nullptr,
+                            nullptr);
+        }
+    }
+    ~CFakeDialog() { DestroyWindow(m_hWnd); }
+
+private:
+    HWND m_hWnd;
+};
+
 } // namespace wine_machine

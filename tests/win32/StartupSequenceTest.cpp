@@ -1,0 +1,165 @@
+// The start-up gates and the main dialog, run from the application object as the program
+// runs them. Each scenario is a disabled test run in a process of its own, since the
+// instance mutex stays taken until the process that created it ends.
+
+#include "WineMachine.h"
+
+#include "app/Authority.h"
+#include "app/SelkaroApp.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace wine_machine;
+
+namespace {
+
+// Answers the program's windows from a second thread as a user would: Cancel on the main
+// dialog, OK on a message box; and writes down what it saw.
+class CUser {
+public:
+    CUser() : m_hThread(CreateThread(nullptr, 0, &CUser::Watch, this, 0, nullptr)) {}
+    ~CUser() { Finish(); }
+
+    std::wstring Finish() {
+        if (m_hThread != nullptr) {
+            m_bStop = true;
+            WaitForSingleObject(m_hThread, INFINITE);
+            CloseHandle(m_hThread);
+            m_hThread = nullptr;
+        }
+        return m_strSeen;
+    }
+
+private:
+    static DWORD WINAPI Watch(void* pUser) {
+        auto* pThis = static_cast<CUser*>(pUser);
+        while (!pThis->m_bStop) {
+            EnumWindows(&CUser::Answer, reinterpret_cast<LPARAM>(pThis));
+            Sleep(20);
+        }
+        return 0;
+    }
+    static BOOL CALLBACK Answer(HWND hWnd, LPARAM lParam) {
+        auto* pThis = reinterpret_cast<CUser*>(lParam);
+        DWORD dwProcess = 0;
+        GetWindowThreadProcessId(hWnd, &dwProcess);
+        wchar_t szTitle[64] = {};
+        // Reads the title without a message to the window's thread, which may not be serving
+        // messages (the fake running copy's).
+        InternalGetWindowText(hWnd, szTitle, 64);
+        if (dwProcess != GetCurrentProcessId() || std::wstring(szTitle) != L"Quenlath" ||
+            std::find(pThis->m_answered.begin(), pThis->m_answered.end(), hWnd) !=
+                pThis->m_answered.end()) {
+            return TRUE;
+        }
+        pThis->m_answered.push_back(hWnd);
+        if (GetDlgItem(hWnd, IDC_CURRENT_LETTER) != nullptr) {
+            pThis->m_strSeen += L"[main dialog]";
+            PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+        } else {
+            wchar_t szText[512] = {};
+            GetDlgItemTextW(hWnd, 0xFFFF, szText, 512); // a message box's text
+            pThis->m_strSeen += szText;
+            PostMessageW(hWnd, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+    }
+
+    HANDLE m_hThread;
+    volatile bool m_bStop = false;
+    std::vector<HWND> m_answered;
+    std::wstring m_strSeen;
+};
+
+std::wstring RunProgram() {
+    CSelkaroApp app;
+    CUser user;
+    app.Run(GetModuleHandleW(nullptr));
+    return user.Finish();
+}
+
+std::wstring Text(UINT nID) {
+    return std::wstring(CResourceString(nID));
+}
+
+// Runs one of this program's disabled tests in a new process, with the Administrators
+// group disabled when asked; true when it passed.
+bool RunInChild(const wchar_t* pszTest, bool bRestricted) {
+    HANDLE hToken = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &hToken);
+    HANDLE hRunAs = hToken;
+    if (bRestricted) {
+        SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+        PSID administrators = nullptr;
+        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators);
+        SID_AND_ATTRIBUTES disabled = {administrators, 0};
+        CreateRestrictedToken(hToken, 0, 1, &disabled, 0, nullptr, 0, nullptr, &hRunAs);
+        FreeSid(administrators);
+    }
+    wchar_t szSelf[MAX_PATH];
+    GetModuleFileNameW(nullptr, szSelf, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(szSelf) +
+                               L"\" --gtest_brief=1 --gtest_also_run_disabled_tests "
+                               L"--gtest_filter=" +
+                               pszTest;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    BOOL bStarted = CreateProcessAsUserW(hRunAs, nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                                         0, nullptr, nullptr, &startup, &process);
+    DWORD dwExitCode = 1;
+    if (bStarted) {
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 1);
+        }
+        GetExitCodeProcess(process.hProcess, &dwExitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (hRunAs != hToken) {
+        CloseHandle(hRunAs);
+    }
+    CloseHandle(hToken);
+    return bStarted && dwExitCode == 0;
+}
+
+TEST(Startup, ADriveOpensTheMainDialogOnce) {
+    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveAndSecondStarts", false));
+}
+
+TEST(Startup, NoDriveIsTold) {
+    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_NoDrive", false));
+}
+
+TEST(Startup, ARestrictedTokenStopsAtTheAdministratorCheck) {
+    EXPECT_TRUE(CAuthority().IsAdministrator()) << "Wine's token is an administrator's";
+    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_RestrictedToken", true));
+}
+
+TEST(Startup, DISABLED_DriveAndSecondStarts) {
+    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', L"\\??\\IDE#CDROMVELTRANO_DVD#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
+    EXPECT_EQ(RunProgram(), L"[main dialog]");
+    // This process keeps the mutex: with no dialog up, the running copy is elsewhere.
+    EXPECT_EQ(RunProgram(), Text(IDS_OTHER_USER));
+    // With its dialog up, the running copy is brought to the front, without a message.
+    CFakeDialog running(true);
+    EXPECT_EQ(RunProgram(), L"");
+    RemoveMountEntry(L'C');
+}
+
+TEST(Startup, DISABLED_NoDrive) {
+    EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_OFF));
+}
+
+TEST(Startup, DISABLED_RestrictedToken) {
+    EXPECT_FALSE(CAuthority().IsAdministrator());
+    EXPECT_EQ(RunProgram(), Text(IDS_NEED_ADMIN));
+}
+
+} // namespace
