@@ -51,7 +51,9 @@ private:
         // Reads the title without a message to the window's thread, which may not be serving
         // messages (the fake running copy's).
         InternalGetWindowText(hWnd, szTitle, 64);
+        // A dialog is shown only once its controls are made and initialised.
         if (dwProcess != GetCurrentProcessId() || std::wstring(szTitle) != L"Quenlath" ||
+            !IsWindowVisible(hWnd) ||
             std::find(pThis->m_answered.begin(), pThis->m_answered.end(), hWnd) !=
                 pThis->m_answered.end()) {
             return TRUE;
