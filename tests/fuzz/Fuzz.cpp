@@ -48,28 +48,7 @@ std::unique_ptr<char16_t[]> Exact(size_t capacity) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-#if defined(FUZZ_STRINGS)
-    size_t capacity = input.ConsumeIntegralInRange<size_t>(1, 300);
-    u16string first = Text(input, 400);
-    u16string second = Text(input, 400);
-    auto buffer = Exact(capacity);
-    u16string whole = first + second;
-    u16string cut = whole.substr(0, capacity - 1);
-    StrResult copied = StrCopy(buffer.get(), capacity, first.c_str());
-    StrResult appended = StrCat(buffer.get(), capacity, second.c_str());
-    Require(u16string(buffer.get()) == cut, "copy and append are not the text cut to capacity");
-    size_t kept = first.size() < capacity ? first.size() : capacity - 1;
-    Require(Succeeded(copied) == (first.size() < capacity) &&
-                Succeeded(appended) == (kept + second.size() < capacity),
-            "a cut was not reported, or one was reported that did not happen");
-    StrResult formatted = StrPrintf(buffer.get(), capacity, u"%s%s", first.c_str(), second.c_str());
-    Require(Succeeded(formatted) == (whole.size() < capacity) && u16string(buffer.get()) == cut,
-            "formatting disagrees with copy and append");
-    const char16_t* found = StrStr(whole.c_str(), second.c_str());
-    Require((found == nullptr ? u16string::npos : size_t(found - whole.c_str())) ==
-                whole.find(second),
-            "search disagrees with the standard library");
-#elif defined(FUZZ_DRIVE_KEY)
+#if defined(FUZZ_DRIVE_KEY)
     size_t capacity =
         input.ConsumeBool() ? kDriveKeyCapacity : input.ConsumeIntegralInRange<size_t>(1, 80);
     u16string id = Text(input, 700);
