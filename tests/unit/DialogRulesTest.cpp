@@ -56,49 +56,32 @@ TEST(Notice, ShownUnlessHideMsgIsANonZeroDword) {
     EXPECT_FALSE(ShouldShowNotice(true, 0x80000000u));
 }
 
-TEST(OkButton, Table) {
-    struct Row {
-        const char* name;
-        COkFacts facts;
-        COkAction::Kind kind;
-        unsigned stringId;
-    } rows[] = {
-        {"typical run", {true, true, true, u'E', u'E', true}, COkAction::Launch, 0},
-        {"no drive letter at start", {false, true, true, u'E', u'E', true}, COkAction::Nothing, 0},
-        {"no free letter", {true, false, true, u'E', u'E', true}, COkAction::Nothing, 0},
-        {"drive gone", {true, true, false, u'E', u'E', true}, COkAction::Warn, IDS_DRIVE_OFF},
-        {"letter changed", {true, true, true, u'G', u'E', true}, COkAction::Warn, IDS_DRIVE_OFF},
-        {"new letter taken",
-         {true, true, true, u'E', u'E', false},
-         COkAction::Warn,
-         IDS_BAD_NEW_LETTER},
-        {"drive gone and letter taken",
-         {true, true, false, 0, u'E', false},
-         COkAction::Warn,
-         IDS_DRIVE_OFF},
-    };
-    for (const Row& row : rows) {
-        COkAction action = DecideOk(row.facts);
-        EXPECT_EQ(action.kind, row.kind) << row.name;
-        if (row.kind == COkAction::Warn) {
-            EXPECT_EQ(action.nStringId, row.stringId) << row.name;
-        }
+TEST(OkButton, LaunchesOnlyWhenTheDriveAndTheNewLetterAreAsListed) {
+    // currentFound, freeFound, driveFoundAgain, letterAgain, letterAtStart, newLetterFree
+    EXPECT_EQ(DecideOk({true, true, true, u'E', u'E', true}).kind, COkAction::Launch);
+    EXPECT_EQ(DecideOk({false, true, true, u'E', u'E', true}).kind, COkAction::Nothing);
+    EXPECT_EQ(DecideOk({true, false, true, u'E', u'E', true}).kind, COkAction::Nothing);
+    const COkFacts driveOff[] = {{true, true, false, u'E', u'E', true},
+                                 {true, true, true, u'G', u'E', true},
+                                 {true, true, false, 0, u'E', false}};
+    for (const COkFacts& facts : driveOff) {
+        COkAction action = DecideOk(facts);
+        EXPECT_EQ(action.kind, COkAction::Warn);
+        EXPECT_EQ(action.nStringId, unsigned{IDS_DRIVE_OFF});
     }
+    COkAction taken = DecideOk({true, true, true, u'E', u'E', false});
+    EXPECT_EQ(taken.kind, COkAction::Warn);
+    EXPECT_EQ(taken.nStringId, unsigned{IDS_BAD_NEW_LETTER});
 }
 
-TEST(Batch, PathUnderTheProgramFilesFolder) {
+TEST(Batch, PathUnderAnAbsoluteProgramFilesFolder) {
     char16_t szPath[260] = u"previous";
     ASSERT_TRUE(BatchPath(u"C:\\Program Files (x86)", szPath, 260));
     EXPECT_EQ(u16string(szPath), u"C:\\Program Files (x86)\\Korvane\\morvessa\\assign.bat");
-    EXPECT_FALSE(BatchPath(nullptr, szPath, 260));
-    EXPECT_FALSE(BatchPath(u"", szPath, 260));
-}
-
-TEST(Batch, OnlyAnAbsoluteProgramFilesFolderIsUsed) {
-    char16_t szPath[260];
     EXPECT_TRUE(BatchPath(u"d:\\Apps", szPath, 260));
     EXPECT_TRUE(BatchPath(u"Z:\\", szPath, 260));
-    for (const char16_t* relative : {u"Program Files", u"C:Program Files", u"\\Program Files",
+    EXPECT_FALSE(BatchPath(nullptr, szPath, 260));
+    for (const char16_t* relative : {u"", u"Program Files", u"C:Program Files", u"\\Program Files",
                                      u"\\\\server\\share", u"1:\\x", u"C", u"C:"}) {
         EXPECT_FALSE(BatchPath(relative, szPath, 260));
     }
@@ -130,32 +113,22 @@ TEST(Batch, RunThroughTheSystemsCmdWithoutAutoRun) {
         BatchCommandLine(u"C:\\windows\\system32", u"C:\\P F\\assign.bat", u"E: F:", szLine, 60));
 }
 
-TEST(ChangeOutcome, Table) {
+TEST(ChangeOutcome, ExitCodesGroupedAsTheUserNeedsThem) {
     using R = CChangeResult;
-    struct Row {
-        R result;
-        unsigned message;
-    } rows[] = {
-        {{R::Exited, 0}, 0},
-        {{R::Exited, 1}, IDS_CHANGE_NOT_MADE},
-        {{R::Exited, 5}, IDS_CHANGE_NOT_MADE},
-        {{R::Exited, 6}, IDS_CHANGE_CONFLICT},
-        {{R::Exited, 7}, IDS_CHANGE_CONFLICT},
-        {{R::Exited, 8}, IDS_CHANGE_CONFLICT},
-        {{R::Exited, 9}, IDS_CHANGE_NOT_MADE},
-        {{R::Exited, 10}, IDS_CHANGE_NOT_MADE},
-        {{R::Exited, 11}, IDS_CHANGE_NO_LETTER},
-        {{R::Exited, 12}, IDS_CHANGE_UNKNOWN},
-        {{R::Exited, 9009}, IDS_CHANGE_UNKNOWN},
-        {{R::Exited, 0xC000013Au}, IDS_CHANGE_UNKNOWN},
-        {{R::BatchMissing, 0}, IDS_BATCH_MISSING},
-        {{R::NotStarted, 0}, IDS_CHANGE_NOT_MADE},
-        {{R::TimedOut, 0}, IDS_CHANGE_TIMEOUT},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(ChangeOutcomeMessage(row.result), row.message)
-            << row.result.kind << " " << row.result.dwExitCode;
+    EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 0}), 0u);
+    for (uint32_t code : {1u, 2u, 3u, 4u, 5u, 9u, 10u}) {
+        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_NOT_MADE}) << code;
     }
+    for (uint32_t code : {6u, 7u, 8u}) {
+        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_CONFLICT}) << code;
+    }
+    EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 11}), unsigned{IDS_CHANGE_NO_LETTER});
+    for (uint32_t code : {12u, 9009u, 0xC000013Au}) {
+        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_UNKNOWN}) << code;
+    }
+    EXPECT_EQ(ChangeOutcomeMessage({R::BatchMissing, 0}), unsigned{IDS_BATCH_MISSING});
+    EXPECT_EQ(ChangeOutcomeMessage({R::NotStarted, 0}), unsigned{IDS_CHANGE_NOT_MADE});
+    EXPECT_EQ(ChangeOutcomeMessage({R::TimedOut, 0}), unsigned{IDS_CHANGE_TIMEOUT});
 }
 
 TEST(AboutText, EndsAfterTheBytesStored) {
