@@ -4,13 +4,11 @@
 # each call, so each case checks the exit code, the exact calls and the table after.
 #   tests/wine/batch.sh <folder with mountvol.exe> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
 ROOT=$(cd "$WINE_LIB_DIR/../.." && pwd)
 BATCH=$ROOT/dist/assign.bat
-TEMPLATE=${WINE_TEMPLATE:-$BIN/../wine-template}
 WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlath-batch.XXXXXX")
 finish() {
@@ -36,7 +34,7 @@ PROGRAM_FOLDER='C:\Program Files (x86)\Korvane\morvessa'
 
 new_machine() {
     export WINEPREFIX="$work/prefix"
-    wine_new_prefix "$WINEPREFIX" "$TEMPLATE"
+    wine_new_prefix "$WINEPREFIX"
     WINEPREFIX="$WINEPREFIX" wineserver -p
     C_DRIVE=$WINEPREFIX/drive_c
     mkdir -p "$C_DRIVE/Program Files (x86)/Korvane/morvessa"

@@ -5,14 +5,12 @@
 # is not its own, an install without administrator rights, and the pages in each language.
 #   tests/wine/installer.sh <folder with Quenlath-setup.exe, Morvessa.exe and the test tools>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-source "$WINE_LIB_DIR/harness.sh"
 
 BIN=$(cd "$1" && pwd)
 shift
 ROOT=$(cd "$WINE_LIB_DIR/../.." && pwd)
 SETUP=$BIN/Quenlath-setup.exe
 SHOTS=$ROOT/build/screenshots
-TEMPLATE=${WINE_TEMPLATE:-$BIN/../wine-template}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlath-installer.XXXXXX")
 finish() {
     wine_cleanup
@@ -58,7 +56,7 @@ wait_gone() { # path seconds
 new_machine() {
     wine_start_xvfb
     export WINEPREFIX="$work/prefix"
-    wine_new_prefix "$WINEPREFIX" "$TEMPLATE"
+    wine_new_prefix "$WINEPREFIX"
     wine_map_cjk_fonts
     wine_plant_drive ide E
     wine_plant_mount_entry E ide
@@ -127,19 +125,19 @@ case_installed_program() {
     wine "$PROGRAM_FOLDER\\Morvessa.exe" &
     local program=$!
     wine_track "$program"
-    probe wait Quenlath 30 || fail "the main dialog did not appear"
-    probe syscommand Quenlath 32989
+    wait_window Quenlath || fail "the main dialog did not appear"
+    tool syscommand Quenlath 32989
     sleep 1
     windows_show Quenlath "control id=1006" || fail "the About box did not appear"
-    check_eq "About box version" "$VERSION" "$(probe text Quenlath 1006)"
-    probe click Quenlath 1
+    check_eq "About box version" "$VERSION" "$(control_text Quenlath 1006)"
+    tool click Quenlath 1
     sleep 1
-    probe select Quenlath 1002 F:
-    probe click Quenlath 1
+    tool select Quenlath 1002 F:
+    tool click Quenlath 1
     sleep 1
     windows_show Quenlath "control id=1003" || fail "the notice did not appear"
-    probe click Quenlath 1003
-    probe click Quenlath 1
+    tool click Quenlath 1003
+    tool click Quenlath 1
     wait_ends "$program" 20 "Morvessa.exe"
     local table
     for _ in $(seq 150); do
@@ -179,7 +177,7 @@ case_uninstall_keeps_the_rest() {
 # With the Administrators group disabled, nothing is installed; 740 ("elevation
 # required") reaches the shell as 740 mod 256.
 case_not_administrator() {
-    wine "$BIN/runrestricted.exe" "$SETUP" /S
+    wine "$BIN/windowtool.exe" run restricted "$SETUP" /S
     check_eq "exit code without administrator rights" 228 "$?"
     [ -e "$C_DRIVE/Program Files (x86)/Korvane" ] && fail "files were installed"
     key_exists "$PRODUCT_KEY" && fail "VERSION was written"
@@ -192,9 +190,9 @@ language_run() { # locale name fragment-of-the-welcome-text
     LANG=$1 LC_ALL=$1 wine "$SETUP" &
     local setup=$!
     wine_track "$setup"
-    probe wait "Installer Language" 30 || fail "$2: no language dialog"
+    wait_window "Installer Language" || fail "$2: no language dialog"
     sleep 1
-    probe click "Installer Language" 1
+    tool click "Installer Language" 1
     local found=""
     for _ in $(seq 100); do
         windows_show "" "$3" && found=1 && break
