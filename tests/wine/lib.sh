@@ -60,7 +60,8 @@ poll() { # seconds command...
 not() { ! "$@"; }
 
 # The booted template is made once and kept: booting takes about 20 s, a copy well under
-# one. Its DLL folders, which nothing writes, are hard links in every copy.
+# one. Its DLL folders are hard links in every copy: Wine writes none of those files, and
+# the tests only add files there.
 wine_new_prefix() { # prefix [template]
     local template=${2:-$WINE_TEMPLATE} dir
     local shared=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
@@ -80,47 +81,45 @@ wine_new_prefix() { # prefix [template]
     for dir in "${shared[@]}"; do cp -al "$template/$dir" "$1/$dir"; done
 }
 
-# CJK glyphs need a CJK font mapped for the dialog fonts.
-wine_map_cjk_fonts() {
-    local file
-    file=$(mktemp --suffix=.reg)
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="WenQuanYi Micro Hei"\r\n"宋体"="WenQuanYi Micro Hei"\r\n' |
-        iconv -f utf-8 -t utf-16 >"$file"
-    wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
-    rm -f "$file"
-}
-
+# Imports the .reg text on standard input, which begins after the header line, as UTF-16
+# (it may hold any character); keys under HKLM\Software go to the 64-bit view.
 wine_import_reg() {
     local file
     file=$(mktemp --suffix=.reg)
-    cat >"$file"
+    { printf 'Windows Registry Editor Version 5.00\n\n'; cat; } | iconv -f utf-8 -t utf-16 >"$file"
     wine reg import "$(winepath -w "$file")" /reg:64 >/dev/null 2>&1
     rm -f "$file"
 }
 
-# A .reg file that plants one device exposing one interface class (64-bit view).
+# CJK glyphs need a CJK font mapped for the dialog fonts.
+wine_map_cjk_fonts() {
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"%s"="WenQuanYi Micro Hei"\n' \
+        "ＭＳ Ｐゴシック" "宋体" | wine_import_reg
+}
+
+# The keys that plant one device exposing one interface class.
 wine_device_reg() { # instance class interface
     local hashed=${1//\\/#} escaped=${1//\\/\\\\} key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
     local link="$key\\Control\\DeviceClasses\\$3\\##?#$hashed#$3"
-    printf 'Windows Registry Editor Version 5.00\n\n[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$1" "$2"
+    printf '[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$1" "$2"
     printf '[%s]\n"DeviceInstance"="%s"\n\n' "$link" "$escaped"
     printf '[%s\\#]\n"SymbolicLink"="\\\\\\\\?\\\\%s#%s"\n\n' "$link" "$hashed" "$3"
-    printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n' "$link"
+    printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n\n' "$link"
 }
 
 # Plants the supported IDE drive (or, with "usb", the USB one) with a CD-ROM letter.
 # The mount manager reads drive types only when the server starts, hence the restart.
 wine_plant_drive() { # ide|usb letter
     local letter=${2,,}
-    if [ "$1" = usb ]; then
-        wine_device_reg "$USB_INSTANCE" '{36fc9e60-c465-11cf-8056-444553540000}' \
-            '{a5dcbf10-6530-11d2-901f-00c04fb951ed}' | wine_import_reg
-    else
-        wine_device_reg "$IDE_INSTANCE" '{4d36e965-e325-11ce-bfc1-08002be10318}' \
-            "$CDROM_INTERFACE" | wine_import_reg
-    fi
-    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"%s:"="cdrom"\n' \
-        "$letter" | wine_import_reg
+    {
+        if [ "$1" = usb ]; then
+            wine_device_reg "$USB_INSTANCE" '{36fc9e60-c465-11cf-8056-444553540000}' \
+                '{a5dcbf10-6530-11d2-901f-00c04fb951ed}'
+        else
+            wine_device_reg "$IDE_INSTANCE" '{4d36e965-e325-11ce-bfc1-08002be10318}' "$CDROM_INTERFACE"
+        fi
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"%s:"="cdrom"\n' "$letter"
+    } | wine_import_reg
     mkdir -p "$WINEPREFIX/drive_$letter"
     ln -sfn "$WINEPREFIX/drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
     wineserver -k 2>/dev/null || true
@@ -191,9 +190,7 @@ tool() { LC_ALL=C.UTF-8 wine "$BIN/windowtool.exe" "$@" | tr -d '\r'; }
 # listing is read whole before it is searched: with pipefail, grep -q stopping early
 # would make the writer's SIGPIPE read as "not found".
 windows_show() { # title fixed-text
-    local listing
-    if [ -n "$1" ]; then listing=$(tool list "$1"); else listing=$(tool list); fi
-    grep -qF -- "$2" <<<"$listing"
+    grep -qF -- "$2" <<<"$(tool list ${1:+"$1"})"
 }
 window_count() { tool list "$1" | grep -c '^window'; }
 window_up() { [ "$(window_count "$1")" != 0 ]; }

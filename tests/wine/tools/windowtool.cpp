@@ -22,6 +22,8 @@
 //       its exit code.
 //   windowtool lockkey <HKLM subkey>
 //       Makes the key (32-bit view) read-only for everyone, administrators included.
+//   windowtool hold <file>
+//       Keeps the file open, shared for reading only, until the tool is ended.
 //
 // Commands that act pick the first enabled window with that title that has the control: a
 // modal dialog disables its owner, which has the same title, so this is the one a user
@@ -110,15 +112,11 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
     std::printf("  control id=%d class=%s enabled=%d", GetDlgCtrlID(control), className.c_str(),
                 IsWindowEnabled(control) ? 1 : 0);
     if (className == "ComboBox") {
-        std::printf(" selection=%d items=",
-                    static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+        std::printf(" items=");
         for (const auto& item : ComboItems(control)) {
             std::printf("[%s]", Utf8(item).c_str());
         }
     } else {
-        if (className == "Button") {
-            std::printf(" checked=%d", static_cast<int>(SendMessageW(control, BM_GETCHECK, 0, 0)));
-        }
         std::printf(" text=%s", Utf8(TextOf(control)).c_str());
     }
     std::printf("\n");
@@ -245,26 +243,26 @@ bool PressMessageBox(HWND box, SeenBox& seen, const std::wstring& message) {
     return expected;
 }
 
-HWND WaitMainDialog(const wchar_t* title) {
-    for (const double start = Milliseconds(); Milliseconds() - start < 30000; Sleep(2)) {
-        for (HWND window : Windows(title)) {
-            if (GetDlgItem(window, kMainDialogControl) != nullptr) {
-                return window;
-            }
-        }
-    }
-    return nullptr;
-}
+// What the copies of one start showed.
+struct Race {
+    int mostDialogs = 0;
+    size_t boxesPressed = 0;
+    std::string problems; // each after "; "
+};
 
-int Race(int copies, const wchar_t* title, const std::wstring& program,
-         const std::wstring& message) {
-    const double start = Milliseconds();
+// Starts the copies at once (created suspended, then all resumed) and watches them until
+// one is left showing the main dialog, pressing OK on every message box; cancels it then.
+// Answers how long it took until then, in milliseconds.
+double StartCopies(int copies, const wchar_t* title, const std::wstring& program,
+                   const std::wstring& message, Race& race) {
     std::vector<Process> started(static_cast<size_t>(copies));
     for (Process& process : started) {
         if (!Start(process, Quoted(program), CREATE_SUSPENDED)) {
-            return 2;
+            race.problems += "; a copy did not start";
+            return 0;
         }
     }
+    const double start = Milliseconds();
     for (const Process& process : started) {
         ResumeThread(process.hThread);
     }
@@ -272,9 +270,8 @@ int Race(int copies, const wchar_t* title, const std::wstring& program,
         return std::count_if(started.begin(), started.end(), [](auto& p) { return p.Running(); });
     };
     std::map<HWND, SeenBox> boxes;
-    int mostDialogs = 0;
-    int otherMessages = 0;
     HWND dialog = nullptr;
+    int otherMessages = 0;
     for (; Milliseconds() - start < 60000 && running() > 0; Sleep(2)) {
         int dialogs = 0;
         dialog = nullptr;
@@ -288,45 +285,46 @@ int Race(int copies, const wchar_t* title, const std::wstring& program,
                 ++otherMessages;
             }
         }
-        mostDialogs = std::max(mostDialogs, dialogs);
+        race.mostDialogs = std::max(race.mostDialogs, dialogs);
         if (running() == 1 && dialogs == 1) {
             break;
         }
     }
     const double settled = Milliseconds() - start;
-    std::string problems;
-    problems += otherMessages > 0 ? "; other messages" : "";
-    problems += mostDialogs > 1 ? "; two main dialogs at once" : "";
-    problems += dialog == nullptr ? "; no main dialog" : "";
-    problems += running() != 1 ? "; " + std::to_string(running()) + " copies still running" : "";
+    race.boxesPressed += boxes.size();
+    race.problems += otherMessages > 0 ? "; other messages" : "";
+    race.problems += race.mostDialogs > 1 ? "; two main dialogs at once" : "";
+    race.problems += dialog == nullptr ? "; no main dialog" : "";
+    race.problems +=
+        running() > 1 ? "; " + std::to_string(running()) + " copies still running" : "";
     const DWORD owner = OwnerOf(dialog);
     if (dialog != nullptr && std::none_of(started.begin(), started.end(), [owner](auto& p) {
             return p.dwProcessId == owner && p.Running();
         })) {
-        problems += "; the dialog is not the running copy's";
+        race.problems += "; the dialog is not the running copy's";
     }
     if (dialog != nullptr) {
         Press(dialog, IDCANCEL);
     }
     for (const Process& process : started) {
-        problems += process.EndedWithin(20000) ? "" : "; a copy did not end after Cancel";
+        race.problems += process.EndedWithin(20000) ? "" : "; a copy did not end after Cancel";
     }
-    Process again;
-    if (!Start(again, Quoted(program))) {
-        return 2;
-    }
-    if (HWND shown = WaitMainDialog(title)) {
-        Press(shown, IDCANCEL);
-    } else {
-        problems += "; a start after all had ended showed no dialog";
-    }
-    problems += again.EndedWithin(20000) ? "" : "; the new start did not end after Cancel";
+    return settled;
+}
+
+// The race, then a start after all have ended, which must show the dialog again.
+int RaceCopies(int copies, const wchar_t* title, const std::wstring& program,
+               const std::wstring& message) {
+    const double start = Milliseconds();
+    Race race;
+    const double settled = StartCopies(copies, title, program, message, race);
+    StartCopies(1, title, program, message, race);
     std::printf("%s: %d copies, %d main dialog(s) at most, %u message box(es) pressed, race "
                 "settled in %.0f ms, trial %.0f ms%s\n",
-                problems.empty() ? "held" : "FAILED", copies, mostDialogs,
-                static_cast<unsigned>(boxes.size()), settled, Milliseconds() - start,
-                problems.c_str());
-    return problems.empty() ? 0 : 1;
+                race.problems.empty() ? "held" : "FAILED", copies, race.mostDialogs,
+                static_cast<unsigned>(race.boxesPressed), settled, Milliseconds() - start,
+                race.problems.c_str());
+    return race.problems.empty() ? 0 : 1;
 }
 
 bool ShowsDialog(DWORD processId) {
@@ -460,7 +458,7 @@ int wmain(int argc, wchar_t** argv) {
         return Select(title, id, argv[4]);
     }
     if (command == L"race" && argc == 6) {
-        return Race(_wtoi(argv[2]), argv[3], argv[4], argv[5]);
+        return RaceCopies(_wtoi(argv[2]), argv[3], argv[4], argv[5]);
     }
     if (command == L"time" && argc >= 4) {
         return Time(_wtoi(argv[2]), std::vector<std::wstring>(argv + 3, argv + argc));
@@ -471,7 +469,13 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"lockkey" && argc == 3) {
         return LockKey(argv[2]);
     }
-    std::fprintf(stderr, "usage: windowtool list|click|select|syscommand|race|time|run|lockkey "
-                         "(see windowtool.cpp)\n");
+    if (command == L"hold" && argc == 3 &&
+        CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=
+            INVALID_HANDLE_VALUE) {
+        Sleep(INFINITE);
+    }
+    std::fprintf(stderr,
+                 "usage: windowtool list|click|select|syscommand|race|time|run|lockkey|hold "
+                 "(see windowtool.cpp)\n");
     return 64;
 }
