@@ -29,52 +29,38 @@ shows() { # what title text
     poll 30 windows_show "$2" "$3" || fail "$1 (no [$3] in windows titled [$2])"
 }
 
-# Picks F: and presses OK; the notice must appear.
-pick_f() {
-    tool select Quenlath 1002 F:
-    tool click Quenlath 1
-    shows "the notice did not appear" Quenlath "control id=1003"
-}
-
 case_typical_run_ide() {
     e2e_machine ide E
-    start_program
-    wait_window Quenlath || fail "main dialog did not appear"
+    open_dialog
     check_eq "current letter list" "[E:]" "$(combo_items 1000)"
     check_eq "new letter list" "$(free_letters)" "$(combo_items 1002)"
-    pick_f
+    pick_f "first run"
     tool click Quenlath 1003
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    close_with 1 "first run"
     poll 15 batch_calls_are "E: F:" || check_eq "assign.bat calls" "E: F:" "$(wine_batch_calls)"
     wine reg query "$PRODUCT_KEY" /v HideMsg 2>/dev/null | grep -q '0x1' ||
         fail "HideMsg = 1 was not stored in the 32-bit view"
 
     # The next run skips the notice.
-    start_program
-    wait_window Quenlath || fail "main dialog did not appear again"
+    open_dialog
     tool select Quenlath 1002 G:
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "Morvessa.exe (second run)"
+    close_with 1 "second run"
     poll 15 batch_calls_are $'E: F:\nE: G:' ||
         check_eq "assign.bat calls" $'E: F:\nE: G:' "$(wine_batch_calls)"
 }
 
 case_usb_drive() {
     e2e_machine usb F
-    start_program
-    wait_window Quenlath || fail "main dialog did not appear"
+    open_dialog
     check_eq "current letter list" "[F:]" "$(combo_items 1000)"
-    tool click Quenlath 2
-    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    close_with 2 Cancel
     check_eq "assign.bat calls after Cancel" "" "$(wine_batch_calls)"
 }
 
 case_second_instance() {
     e2e_machine ide E
-    start_program
+    open_dialog
     local first=$PROGRAM
-    wait_window Quenlath || fail "main dialog did not appear"
     start_program
     wait_ends "$PROGRAM" 20 "the second copy"
     check_eq "windows titled Quenlath" "1" "$(window_count Quenlath)"
@@ -82,29 +68,21 @@ case_second_instance() {
     wait_ends "$first" 20 "the first copy"
     start_program
     shows "a new start after both ended showed no main dialog" Quenlath "control id=1000"
-    tool click Quenlath 2
-    wait_ends "$PROGRAM" 20 "the third copy"
-}
-
-# A message box instead of the main dialog; screenshot build/screenshots/en-message-NAME.png.
-expect_message_box() { # text name
-    shows "no message box [$2]" Quenlath "$1"
-    windows_show Quenlath "control id=1000" && fail "$2: the main dialog opened"
-    screenshot "$SHOTS/en-message-$2.png" Quenlath
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "Morvessa.exe after the message [$2]"
+    close_with 2 "the third copy"
 }
 
 case_no_drive() {
     e2e_machine none E
     start_program
-    expect_message_box "The internal optical disc drive is turned off." drive-off
+    expect_message_box "The internal optical disc drive is turned off." "no drive" \
+        "$SHOTS/en-message-drive-off.png"
 }
 
 case_not_administrator() {
     e2e_machine ide E
     start_program "$BIN/windowtool.exe" run restricted
-    expect_message_box "Administrator's authority is needed to execute the Quenlath." need-admin
+    expect_message_box "Administrator's authority is needed to execute the Quenlath." \
+        "restricted token" "$SHOTS/en-message-need-admin.png"
 }
 
 # Opens the About box, checks its version label, closes it: the main dialog is usable again.
@@ -122,11 +100,9 @@ case_about_box() {
     local version
     for version in "" "V3.02L10 M07"; do
         [ -n "$version" ] && wine reg add "$PRODUCT_KEY" /v VERSION /d "$version" /f >/dev/null 2>&1
-        start_program
-        wait_window Quenlath || fail "main dialog did not appear"
+        open_dialog
         about_text "${version:-V3.02L10}"
-        tool click Quenlath 2
-        wait_ends "$PROGRAM" 20 "Morvessa.exe"
+        close_with 2 Cancel
     done
 }
 
@@ -140,11 +116,10 @@ language_run() { # locale name cancel-text notice-fragment about-title
     screenshot "$SHOTS/$2-about.png" "$5"
     tool click "$5" 1
     poll 10 not windows_show "$5" "control id=1006"
-    pick_f
+    pick_f "$2"
     windows_show Quenlath "$4" || fail "$2: notice text not in this language"
     screenshot "$SHOTS/$2-notice.png" Quenlath
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "$2 run"
+    close_with 1 "$2 run"
 }
 
 case_languages() {

@@ -81,28 +81,18 @@ LIST
         fail "the shortcut does not start the installed Morvessa.exe"
 }
 
-start_program_at() { # Windows path
-    wine "$1" &
-    PROGRAM=$!
-    wine_track "$PROGRAM"
-    wait_window Quenlath || fail "the main dialog did not appear"
-}
-
 # The installed program: its About box shows the installed version, and OK moves the
 # drive through the installed assign.bat (with the mountvol stand-in).
 case_installed_program() {
-    start_program_at "$PROGRAM_FOLDER\\Morvessa.exe"
+    MORVESSA=$PROGRAM_FOLDER\\Morvessa.exe open_dialog
     tool syscommand Quenlath 32989
     poll 10 windows_show Quenlath "control id=1006" || fail "the About box did not appear"
     check_eq "About box version" "$VERSION" "$(control_text Quenlath 1006)"
     tool click Quenlath 1
     poll 10 not windows_show Quenlath "control id=1006"
-    tool select Quenlath 1002 F:
-    tool click Quenlath 1
-    poll 10 windows_show Quenlath "control id=1003" || fail "the notice did not appear"
+    pick_f "installed program"
     tool click Quenlath 1003
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    close_with 1 OK
     table_shows_f() { grep -qxF "F:\\ $OPTICAL_VOLUME" <(tr -d '\r' <"$C_DRIVE/mountvol/table.txt"); }
     poll 15 table_shows_f || fail "the drive did not move to F: ($(cat "$C_DRIVE/mountvol/table.txt"))"
     check_eq "HideMsg after the notice's check box" 0x1 "$(reg_value "$PRODUCT_KEY" HideMsg)"
@@ -110,13 +100,12 @@ case_installed_program() {
 
 # While the program runs (it holds its mutex), neither an install nor an uninstall starts.
 case_program_running() {
-    start_program_at "$PROGRAM_FOLDER\\Morvessa.exe"
+    MORVESSA=$PROGRAM_FOLDER\\Morvessa.exe open_dialog
     silent_install
     check_eq "exit code of an install while the program runs" 3 "$STATUS"
     silent_uninstall
     check_eq "exit code of an uninstall while the program runs" 3 "$STATUS"
-    tool click Quenlath 2
-    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    close_with 2 Cancel
     installed "after both were refused"
 }
 

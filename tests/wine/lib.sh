@@ -205,10 +205,36 @@ screenshot() { # file title-pattern
     [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null || fail "no window [$2] for $1"
 }
 
-start_program() { # [wine program and arguments before Morvessa.exe]; PROGRAM=pid
-    wine "$@" "$BIN/Morvessa.exe" &
+# Starts Morvessa.exe (or the copy MORVESSA names) in the background, after the Wine
+# program and arguments given; PROGRAM is its ID.
+start_program() {
+    wine "$@" "${MORVESSA:-$BIN/Morvessa.exe}" &
     PROGRAM=$!
     wine_track "$PROGRAM"
+}
+open_dialog() { # [arguments of start_program]
+    start_program "$@"
+    wait_window Quenlath || fail "the main dialog did not appear"
+}
+# Presses a button of the program's window (2: Cancel) and waits for the program to end.
+close_with() { # button what
+    tool click Quenlath "$1"
+    wait_ends "$PROGRAM" 20 "Morvessa.exe ($2)"
+}
+
+# Picks F: in the main dialog and presses OK: the notice must appear.
+pick_f() { # what
+    tool select Quenlath 1002 F:
+    tool click Quenlath 1
+    poll 10 windows_show Quenlath "control id=1003" || fail "$1: the notice did not appear"
+}
+
+# A message box instead of the main dialog; its OK ends the program.
+expect_message_box() { # text what [screenshot]
+    poll 30 windows_show Quenlath "$1" || fail "$2: no message [$1]"
+    windows_show Quenlath "control id=1000" && fail "$2: the main dialog opened"
+    [ -z "${3:-}" ] || screenshot "$3" Quenlath
+    close_with 1 "$2"
 }
 
 ended() { ! kill -0 "$1" 2>/dev/null; }

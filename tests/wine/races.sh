@@ -18,15 +18,9 @@ races_machine() {
 # program to end.
 change_letter() { # what [tick]
     wait_window Quenlath || fail "$1: main dialog did not appear"
-    tool select Quenlath 1002 F:
-    tool click Quenlath 1
-    if poll 10 windows_show Quenlath "control id=1003"; then
-        [ "${2:-}" = tick ] && tool click Quenlath 1003
-        tool click Quenlath 1
-    else
-        fail "$1: the notice did not appear"
-    fi
-    wait_ends "$PROGRAM" 20 "Morvessa.exe ($1)"
+    pick_f "$1"
+    [ "${2:-}" = tick ] && tool click Quenlath 1003
+    close_with 1 "$1"
 }
 
 # No window of the program is left, and no other program (an error box of the shell, a
@@ -106,11 +100,7 @@ case_product_key_read_only() {
     calls_after "with a read-only key" $'E: F:\nE: F:'
 
     start_program "$BIN/windowtool.exe" run restricted
-    poll 30 windows_show Quenlath "Administrator's authority is needed" ||
-        fail "restricted token: no administrator message"
-    windows_show Quenlath "control id=1000" && fail "restricted token: the main dialog opened"
-    tool click Quenlath 1
-    wait_ends "$PROGRAM" 20 "Morvessa.exe under a restricted token"
+    expect_message_box "Administrator's authority is needed" "restricted token"
     no_window_left "restricted token"
     check_eq "assign.bat calls after the restricted run" $'E: F:\nE: F:' "$(wine_batch_calls)"
 }
