@@ -189,9 +189,7 @@ tool() { LC_ALL=C.UTF-8 wine "$BIN/windowtool.exe" "$@" | tr -d '\r'; }
 # Whether the windows with that title (every visible one for "") show the text. The
 # listing is read whole before it is searched: with pipefail, grep -q stopping early
 # would make the writer's SIGPIPE read as "not found".
-windows_show() { # title fixed-text
-    grep -qF -- "$2" <<<"$(tool list ${1:+"$1"})"
-}
+windows_show() { grep -qF -- "$2" <<<"$(tool list ${1:+"$1"})"; } # title fixed-text
 window_count() { tool list "$1" | grep -c '^window'; }
 window_up() { [ "$(window_count "$1")" != 0 ]; }
 control_text() { tool list "$1" | sed -n "s/^  control id=$2 .* text=//p"; } # title id

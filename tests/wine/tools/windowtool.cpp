@@ -149,16 +149,16 @@ void Press(HWND window, int controlId) {
     PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0);
 }
 
-int Select(const wchar_t* title, int id, const std::wstring& text) {
+int Select(const wchar_t* title, int id, const wchar_t* text) {
     HWND dialog = TargetWindow(title, id);
     HWND combo = GetDlgItem(dialog, id);
-    auto items = ComboItems(combo);
-    auto found = std::find(items.begin(), items.end(), text);
-    if (found == items.end()) {
+    LRESULT item = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(text));
+    if (item == CB_ERR) {
         std::fprintf(stderr, "no item %s\n", Utf8(text).c_str());
         return 2;
     }
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()), 0);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
     return 0;
@@ -327,27 +327,23 @@ int RaceCopies(int copies, const wchar_t* title, const std::wstring& program,
     return race.problems.empty() ? 0 : 1;
 }
 
-bool ShowsDialog(DWORD processId) {
-    auto windows = Windows(nullptr);
-    return std::any_of(windows.begin(), windows.end(), [processId](HWND window) {
-        return OwnerOf(window) == processId && GetDlgItem(window, IDCANCEL) != nullptr;
-    });
-}
-
-// Milliseconds from CreateProcessW to the dialog, or a negative value when none showed.
+// Milliseconds from CreateProcessW to a visible window of the process with a Cancel button,
+// or a negative value when none showed.
 double TimeOneStart(const std::wstring& program) {
     const double start = Milliseconds();
     Process process;
-    double shown = -1;
-    bool started = Start(process, Quoted(program));
-    while (started && shown < 0 && process.Running() && Milliseconds() - start < 30000) {
-        if (ShowsDialog(process.dwProcessId)) {
-            shown = Milliseconds() - start;
+    for (bool started = Start(process, Quoted(program));
+         started && process.Running() && Milliseconds() - start < 30000; Sleep(1)) {
+        for (HWND window : Windows(nullptr)) {
+            if (OwnerOf(window) == process.dwProcessId && GetDlgItem(window, IDCANCEL)) {
+                const double shown = Milliseconds() - start;
+                process.EndedWithin(0);
+                return shown;
+            }
         }
-        Sleep(1);
     }
     process.EndedWithin(0);
-    return shown;
+    return -1;
 }
 
 // The programs take turns, so that a slow moment of the machine weighs on each alike.
