@@ -37,7 +37,8 @@ reg_value() { # key name [/reg:64]
 }
 key_exists() { wine reg query "$1" ${2:-} >/dev/null 2>&1; }
 
-# Runs one command line through cmd, as typed at a prompt; STATUS is its exit code.
+# Runs one command line from a batch file, which waits for windowed programs too; STATUS is
+# its exit code.
 run_line() { # name line
     printf '@%s\r\n' "$2" >"$C_DRIVE/$1.cmd"
     wine cmd /c "C:\\$1.cmd" >/dev/null 2>&1
@@ -47,7 +48,8 @@ silent_install() { run_line install "\"$(winepath -w "$SETUP")\" /S"; }
 # The quiet uninstall command of the installed-programs entry, which waits for the result.
 silent_uninstall() { run_line uninstall "$(reg_value "$UNINSTALL_KEY" QuietUninstallString)"; }
 
-installed() { # what: files, VERSION and installed-programs entry are all in place
+# The files, VERSION and the installed-programs entry's version are all in place.
+installed() { # what [recorded version]
     check_eq "installed files $1" $'Morvessa.exe\nassign.bat\nuninstall.exe' "$(ls "$FOLDER" 2>/dev/null | LC_ALL=C sort)"
     check_eq "VERSION $1" "${2:-$VERSION}" "$(reg_value "$PRODUCT_KEY" VERSION)"
     check_eq "installed-programs entry's version $1" "${2:-$VERSION}" "$(reg_value "$UNINSTALL_KEY" DisplayVersion)"
