@@ -9,7 +9,10 @@
 ; "<32-bit program files>\Korvane\morvessa", records VERSION for the About box under
 ; HKLM\SOFTWARE\Korvane\Morvessa in the 32-bit registry view (the view the 32-bit program
 ; reads), adds a Start-menu shortcut for all users and an entry in the installed programs.
-; /S installs or uninstalls silently.
+; /S installs or uninstalls silently. Exit codes of both: 0 done; 1 cancelled by the user;
+; 2 a file could not be written or removed (the install records nothing, the uninstall
+; keeps the record); 3 Quenlath is running (nothing changed); 740 no administrator rights
+; (nothing changed).
 
 Unicode true
 ManifestDPIAware true
@@ -68,25 +71,40 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 Korvane"
 !insertmacro MUI_LANGUAGE "SimpChinese"
 !insertmacro MUI_RESERVEFILE_LANGDLL
 
-LangString WelcomeText ${LANG_ENGLISH} "Setup will install Quenlath ${VERSION} on this computer.$\r$\n$\r$\nQuenlath changes the drive letter of the computer's internal optical disc drive. An administrator starts it from the Start menu.$\r$\n$\r$\n$_CLICK"
-LangString WelcomeText ${LANG_FRENCH} "Cet assistant va installer Quenlath ${VERSION} sur cet ordinateur.$\r$\n$\r$\nQuenlath change la lettre du lecteur de disque optique interne de l’ordinateur. Un administrateur le lance depuis le menu Démarrer.$\r$\n$\r$\n$_CLICK"
-LangString WelcomeText ${LANG_JAPANESE} "Quenlath ${VERSION} をこのコンピューターにインストールします。$\r$\n$\r$\nQuenlath は、コンピューターの内蔵光ディスク ドライブのドライブ文字を変更します。管理者が [スタート] メニューから起動します。$\r$\n$\r$\n$_CLICK"
-LangString WelcomeText ${LANG_SIMPCHINESE} "安装程序将在此计算机上安装 Quenlath ${VERSION}。$\r$\n$\r$\nQuenlath 用于更改计算机内置光盘驱动器的驱动器号。请由管理员从“开始”菜单启动它。$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_ENGLISH} "Setup will install Quenlath ${VERSION} on this computer.$\r$\n$\r$\nQuenlath changes the drive letter of the computer's internal optical disc drive. Start it from the Start menu; administrator rights are required.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_FRENCH} "Cet assistant va installer Quenlath ${VERSION} sur cet ordinateur.$\r$\n$\r$\nQuenlath change la lettre du lecteur de disque optique interne de l’ordinateur. Lancez-le depuis le menu Démarrer ; des droits d’administrateur sont nécessaires.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_JAPANESE} "Quenlath ${VERSION} をこのコンピューターにインストールします。$\r$\n$\r$\nQuenlath は、コンピューターの内蔵光ディスク ドライブのドライブ文字を変更します。[スタート] メニューから起動します (管理者権限が必要です)。$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_SIMPCHINESE} "安装程序将在此计算机上安装 Quenlath ${VERSION}。$\r$\n$\r$\nQuenlath 用于更改计算机内置光盘驱动器的驱动器号。需由管理员从“开始”菜单启动。$\r$\n$\r$\n$_CLICK"
 
-LangString FinishText ${LANG_ENGLISH} "Quenlath is installed.$\r$\n$\r$\nTo change the drive letter, start Quenlath from the Start menu, choose the new letter and press OK. To remove it, use Installed apps (Programs and Features)."
-LangString FinishText ${LANG_FRENCH} "Quenlath est installé.$\r$\n$\r$\nPour changer la lettre de lecteur, lancez Quenlath depuis le menu Démarrer, choisissez la nouvelle lettre et appuyez sur OK. Pour le supprimer, passez par Applications installées (Programmes et fonctionnalités)."
-LangString FinishText ${LANG_JAPANESE} "Quenlath のインストールが完了しました。$\r$\n$\r$\nドライブ文字を変更するには、[スタート] メニューから Quenlath を起動し、新しいドライブ文字を選んで [OK] を押します。削除するには [インストールされているアプリ] ([プログラムと機能]) を使います。"
-LangString FinishText ${LANG_SIMPCHINESE} "Quenlath 已安装。$\r$\n$\r$\n要更改驱动器号，请从“开始”菜单启动 Quenlath，选择新的驱动器号，然后按“确定”。要删除它，请使用“已安装的应用”（“程序和功能”）。"
+LangString FinishText ${LANG_ENGLISH} "Quenlath is installed.$\r$\n$\r$\nTo change the drive letter, start Quenlath from the Start menu, choose the new letter and click OK. To uninstall it, use Settings > Apps > Installed apps (or Programs and Features)."
+LangString FinishText ${LANG_FRENCH} "Quenlath est installé.$\r$\n$\r$\nPour changer la lettre de lecteur, lancez Quenlath depuis le menu Démarrer, choisissez la nouvelle lettre et cliquez sur OK. Pour le désinstaller, utilisez Paramètres > Applications > Applications installées (ou Programmes et fonctionnalités)."
+LangString FinishText ${LANG_JAPANESE} "Quenlath のインストールが完了しました。$\r$\n$\r$\nドライブ文字を変更するには、[スタート] メニューから Quenlath を起動し、新しいドライブ文字を選択して [OK] をクリックします。アンインストールするには [インストールされているアプリ] ([プログラムと機能]) を使用します。"
+LangString FinishText ${LANG_SIMPCHINESE} "Quenlath 已安装。$\r$\n$\r$\n要更改驱动器号，请从“开始”菜单启动 Quenlath，选择新的驱动器号，然后单击“确定”。要卸载 Quenlath，请使用“已安装的应用”（或“程序和功能”）。"
 
 LangString ShortcutText ${LANG_ENGLISH} "Changes the drive letter of the internal optical disc drive"
 LangString ShortcutText ${LANG_FRENCH} "Change la lettre du lecteur de disque optique interne"
 LangString ShortcutText ${LANG_JAPANESE} "内蔵光ディスク ドライブのドライブ文字を変更します"
 LangString ShortcutText ${LANG_SIMPCHINESE} "更改内置光盘驱动器的驱动器号"
 
-LangString NeedAdmin ${LANG_ENGLISH} "Administrator's rights are needed to install or remove Quenlath."
-LangString NeedAdmin ${LANG_FRENCH} "L’installation ou la suppression de Quenlath nécessite des droits d’administrateur."
-LangString NeedAdmin ${LANG_JAPANESE} "Quenlath のインストールまたは削除には管理者権限が必要です。"
-LangString NeedAdmin ${LANG_SIMPCHINESE} "安装或删除 Quenlath 需要管理员权限。"
+LangString NeedAdmin ${LANG_ENGLISH} "Administrator rights are required to install or uninstall Quenlath."
+LangString NeedAdmin ${LANG_FRENCH} "L’installation ou la désinstallation de Quenlath nécessite des droits d’administrateur."
+LangString NeedAdmin ${LANG_JAPANESE} "インストールまたはアンインストールには管理者権限が必要です。"
+LangString NeedAdmin ${LANG_SIMPCHINESE} "安装或卸载 Quenlath 需要管理员权限。"
+
+LangString ProgramRunning ${LANG_ENGLISH} "Quenlath is running. Close it, then try again."
+LangString ProgramRunning ${LANG_FRENCH} "Quenlath est en cours d’exécution. Fermez-le, puis réessayez."
+LangString ProgramRunning ${LANG_JAPANESE} "Quenlath が実行中です。Quenlath を終了してから、もう一度実行してください。"
+LangString ProgramRunning ${LANG_SIMPCHINESE} "Quenlath 正在运行。请将其关闭，然后重试。"
+
+LangString NotWritten ${LANG_ENGLISH} "Setup could not write $0. Quenlath is not completely installed: close the program that uses the file, or restart the computer, and run Setup again."
+LangString NotWritten ${LANG_FRENCH} "Le programme d’installation n’a pas pu écrire $0. Quenlath n’est pas entièrement installé : fermez le programme qui utilise ce fichier, ou redémarrez l’ordinateur, puis relancez l’installation."
+LangString NotWritten ${LANG_JAPANESE} "$0 を書き込めませんでした。Quenlath のインストールは完了していません。このファイルを使用しているプログラムを終了するか、コンピューターを再起動してから、もう一度セットアップを実行してください。"
+LangString NotWritten ${LANG_SIMPCHINESE} "无法写入 $0。Quenlath 未完全安装。请关闭正在使用该文件的程序或重新启动计算机，然后再次运行安装程序。"
+
+LangString NotRemoved ${LANG_ENGLISH} "$0 could not be removed. Quenlath is still installed: close the program that uses the file, or restart the computer, and uninstall it again."
+LangString NotRemoved ${LANG_FRENCH} "Impossible de supprimer $0. Quenlath est toujours installé : fermez le programme qui utilise ce fichier, ou redémarrez l’ordinateur, puis désinstallez-le de nouveau."
+LangString NotRemoved ${LANG_JAPANESE} "$0 を削除できませんでした。Quenlath はまだインストールされています。このファイルを使用しているプログラムを終了するか、コンピューターを再起動してから、もう一度アンインストールしてください。"
+LangString NotRemoved ${LANG_SIMPCHINESE} "无法删除 $0。Quenlath 仍处于安装状态。请关闭正在使用该文件的程序或重新启动计算机，然后再次卸载。"
 
 ; Without administrator rights nothing is written; the exit code is Windows' "the
 ; requested operation requires elevation".
@@ -100,6 +118,31 @@ LangString NeedAdmin ${LANG_SIMPCHINESE} "安装或删除 Quenlath 需要管理�
   ${EndIf}
 !macroend
 
+; A running Morvessa.exe holds this mutex (another user's copy denies access to it), and
+; its files can be neither replaced nor removed.
+!macro REFUSE_WHILE_RUNNING
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Global\MorvessaTool") p.r0 ?e'
+  Pop $1
+  ${If} $0 P<> 0
+  ${OrIf} $1 = 5
+    System::Call 'kernel32::CloseHandle(p r0)'
+    MessageBox MB_OK|MB_ICONSTOP "$(ProgramRunning)" /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+!macroend
+
+; Stops with exit code 2 when the error flag says the step on ${PLACE} failed: a file that
+; could not be written, before anything is recorded, or removed, while the record stays.
+!macro STOP_ON_ERROR MESSAGE PLACE
+  ${If} ${Errors}
+    StrCpy $0 "${PLACE}"
+    MessageBox MB_OK|MB_ICONSTOP "$(${MESSAGE})" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
 ; The registry view and the shell folders of both the installer and the uninstaller.
 !macro USE_MACHINE_WIDE_PLACES
   SetRegView 32
@@ -110,52 +153,68 @@ Function .onInit
   !insertmacro USE_MACHINE_WIDE_PLACES
   !insertmacro MUI_LANGDLL_DISPLAY
   !insertmacro REQUIRE_ADMINISTRATOR
+  !insertmacro REFUSE_WHILE_RUNNING
 FunctionEnd
 
 Section "Quenlath"
   ; /D= on the command line cannot move the program: it finds assign.bat only here.
   StrCpy $INSTDIR "${PROGRAM_FOLDER}"
   SetOutPath "$INSTDIR"
+  ClearErrors
   File "/oname=Morvessa.exe" "${MORVESSA_EXE}"
+  !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\Morvessa.exe"
   File "/oname=assign.bat" "${ASSIGN_BAT}"
+  !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\assign.bat"
   WriteUninstaller "$INSTDIR\uninstall.exe"
-
-  WriteRegStr HKLM "${PRODUCT_KEY}" "VERSION" "${VERSION}"
+  !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\Morvessa.exe" "" "$INSTDIR\Morvessa.exe" 0 \
       SW_SHOWNORMAL "" "$(ShortcutText)"
+  !insertmacro STOP_ON_ERROR NotWritten "${SHORTCUT}"
 
+  ; Recorded only now that every file is in place.
+  WriteRegStr HKLM "${PRODUCT_KEY}" "VERSION" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Quenlath"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Korvane"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Morvessa.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; _?= makes the uninstaller run in place, so that whoever starts it gets its exit code.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   SectionGetSize 0 $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  !insertmacro STOP_ON_ERROR NotWritten "HKLM\${UNINSTALL_KEY}"
 SectionEnd
 
 Function un.onInit
   !insertmacro USE_MACHINE_WIDE_PLACES
   !insertmacro MUI_UNGETLANGUAGE
   !insertmacro REQUIRE_ADMINISTRATOR
+  !insertmacro REFUSE_WHILE_RUNNING
 FunctionEnd
 
 ; Removes what the installer made, and HideMsg, which the program writes; the product key
-; and the company key only when nothing else is left in them.
+; and the company key only when nothing else is left in them. The installed-programs
+; entry goes last, once the files are gone: a file that cannot be removed stops the
+; uninstall with the entry kept, so that it can be run again.
 Section "Uninstall"
+  ClearErrors
   Delete "${PROGRAM_FOLDER}\Morvessa.exe"
+  !insertmacro STOP_ON_ERROR NotRemoved "${PROGRAM_FOLDER}\Morvessa.exe"
   Delete "${PROGRAM_FOLDER}\assign.bat"
-  Delete "${PROGRAM_FOLDER}\uninstall.exe"
-  RMDir "${PROGRAM_FOLDER}"
-  RMDir "${COMPANY_FOLDER}"
+  !insertmacro STOP_ON_ERROR NotRemoved "${PROGRAM_FOLDER}\assign.bat"
   Delete "${SHORTCUT}"
+  !insertmacro STOP_ON_ERROR NotRemoved "${SHORTCUT}"
+  ; Started with _?=, the uninstaller runs from this folder and cannot remove itself now.
+  Delete /REBOOTOK "${PROGRAM_FOLDER}\uninstall.exe"
+  RMDir /REBOOTOK "${PROGRAM_FOLDER}"
+  RMDir /REBOOTOK "${COMPANY_FOLDER}"
 
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegValue HKLM "${PRODUCT_KEY}" "VERSION"
   DeleteRegValue HKLM "${PRODUCT_KEY}" "HideMsg"
   DeleteRegKey /ifempty HKLM "${PRODUCT_KEY}"
   DeleteRegKey /ifempty HKLM "${COMPANY_KEY}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -1,130 +1,99 @@
 #!/usr/bin/env bash
 # Tests of assign.bat under Wine. Wine has no mountvol.exe: a stand-in of ours
-# (tools/mountvol.cpp) answers from a scripted mount table in C:\mountvol\ and records
-# each call, so each case checks the exit code, the exact calls and the table after.
+# (tools/mountvol.cpp) answers from a scripted mount table in C:\mountvol, fails or is slow
+# on cue, and records each call, so each case checks the exit code, the exact calls and the
+# table after.
 #   tests/wine/batch.sh <folder with mountvol.exe> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-source "$WINE_LIB_DIR/harness.sh"
-
-BIN=$(cd "$1" && pwd)
+suite_start batch "$1"
 shift
-ROOT=$(cd "$WINE_LIB_DIR/../.." && pwd)
-BATCH=$ROOT/dist/assign.bat
-TEMPLATE=${WINE_TEMPLATE:-$BIN/../wine-template}
-WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-work=$(mktemp -d "${TMPDIR:-/tmp}/quenlath-batch.XXXXXX")
-finish() {
-    wine_cleanup
-    rm -rf "$work"
-}
-trap finish EXIT
 unset DISPLAY
-
-
+BATCH=$ROOT/dist/assign.bat
 
 # The machine: C: the system volume, E: the optical drive (no disc: the table knows its
 # volume, but no file system answers at E:\), H: a USB stick.
-SYSTEM_VOLUME='\\?\Volume{3f2a8c10-5d1e-11ef-8b4c-806e6f6e6963}\'
-OPTICAL_VOLUME='\\?\Volume{9c41e7a2-5d1e-11ef-8b4c-806e6f6e6963}\'
-STICK_VOLUME='\\?\Volume{b07d5e34-5d1e-11ef-8b4c-806e6f6e6963}\'
-TABLE="C:\\ $SYSTEM_VOLUME
-E:\\ $OPTICAL_VOLUME
-H:\\ $STICK_VOLUME"
-
-C_DRIVE=""
-PROGRAM_FOLDER='C:\Program Files (x86)\Korvane\morvessa'
-
-new_machine() {
-    export WINEPREFIX="$work/prefix"
-    wine_new_prefix "$WINEPREFIX" "$TEMPLATE"
-    WINEPREFIX="$WINEPREFIX" wineserver -p
-    C_DRIVE=$WINEPREFIX/drive_c
-    mkdir -p "$C_DRIVE/Program Files (x86)/Korvane/morvessa"
-    cp "$BATCH" "$C_DRIVE/Program Files (x86)/Korvane/morvessa/assign.bat"
+SYSTEM='\\?\Volume{3f2a8c10-5d1e-11ef-8b4c-806e6f6e6963}\'
+OPTICAL='\\?\Volume{9c41e7a2-5d1e-11ef-8b4c-806e6f6e6963}\'
+STICK='\\?\Volume{b07d5e34-5d1e-11ef-8b4c-806e6f6e6963}\'
+# The table with the optical volume at those letters (none: at no letter).
+optical_at() {
+    local letter
+    { printf '%s\n' "C:\\ $SYSTEM" "H:\\ $STICK"; for letter; do echo "$letter $OPTICAL"; done; } | LC_ALL=C sort
 }
+TABLE=$(optical_at 'E:\')
+# mountvol with no argument lists the volumes; the change from E: to F: calls it thus.
+LIST=''
+E_TO_F=("$LIST" 'E:\ /D' "$LIST" "F:\\ $OPTICAL" "$LIST")
 
-# Back to the machine above before each case. The stand-in is in the 64-bit system folder
-# only: a 32-bit cmd.exe reaches it through Sysnative, a 64-bit one through System32.
-reset_machine() {
-    rm -rf "$C_DRIVE/mountvol" "$C_DRIVE/decoy" "$WINEPREFIX/dosdevices/k:"
+wine_new_prefix "$WORK/prefix"
+wineserver -p
+C_DRIVE=$WINEPREFIX/drive_c
+mkdir -p "$C_DRIVE/Program Files (x86)/Korvane/morvessa"
+cp "$BATCH" "$C_DRIVE/Program Files (x86)/Korvane/morvessa/assign.bat"
+
+# Back to the machine above, with the cues given. The stand-in is in the 64-bit system
+# folder only: a 32-bit cmd.exe reaches it through Sysnative, a 64-bit one through System32.
+reset_machine() { # [cue...]
+    rm -rf "$C_DRIVE/mountvol" "$C_DRIVE/decoy"
     mkdir -p "$C_DRIVE/mountvol"
     printf '%s\n' "$TABLE" >"$C_DRIVE/mountvol/table.txt"
+    printf '%s\n' "$@" >"$C_DRIVE/mountvol/cues.txt"
     cp "$BIN/mountvol.exe" "$C_DRIVE/windows/system32/mountvol.exe"
     rm -f "$C_DRIVE/windows/syswow64/mountvol.exe"
 }
 
-fail_operation() { # list|remove|assign X:\|*
-    printf '%s %s\n' "$1" "$2" >>"$C_DRIVE/mountvol/fail.txt"
-}
-
-# Runs assign.bat with the argument text as written on a cmd command line, from a
-# one-line script, so that quotes and "&" reach cmd as a user would type them. STATUS is
-# the exit code. With WINE set to wine64 it runs under the 64-bit cmd.exe.
-run_assign() { # argument text
-    printf '@"%s\\assign.bat" %s\r\n' "$PROGRAM_FOLDER" "$1" >"$C_DRIVE/run-assign.cmd"
-    ${WINE:-wine} cmd /c 'C:\run-assign.cmd' >"$work/stdout" 2>"$work/stderr"
+# Runs assign.bat with the argument text as written on a cmd command line, from a script
+# C:\NAME.cmd that begins with the lines in BEFORE, so that quotes and "&" reach cmd as a
+# user would type them. STATUS is the exit code; the error output is in $WORK/NAME.err.
+# With WINE set to wine64 it runs under the 64-bit cmd.exe.
+run_assign() { # argument-text [name]
+    local name=${2:-run}
+    printf '%s@"%s\\assign.bat" %s\r\n' "${BEFORE:-}" "$PROGRAM_FOLDER" "$1" >"$C_DRIVE/$name.cmd"
+    ${WINE:-wine} cmd /c "C:\\$name.cmd" >/dev/null 2>"$WORK/$name.err"
     STATUS=$?
 }
 
-calls() { tr -d '\r' 2>/dev/null <"$C_DRIVE/mountvol/calls.txt"; }
-table() { tr -d '\r' <"$C_DRIVE/mountvol/table.txt"; }
-
-check_status() { check_eq "exit code of assign.bat $2" "$1" "$STATUS"; }
-check_calls() { # what expected-lines...
-    local what=$1
-    shift
-    check_eq "mountvol calls of $what" "$(printf '%s\n' "$@")" "$(calls)"
-}
-check_table() { check_eq "mount table after $1" "$2" "$(table)"; }
-
-# The mount table with some lines changed: "X:\ volume" sets a letter, "X:\" removes it.
-table_with() {
-    local -A rows=()
-    local line change
-    while IFS= read -r line; do
-        rows[${line:0:1}]=$line
-    done <<<"$TABLE"
-    for change in "$@"; do
-        if [ ${#change} -gt 3 ]; then
-            rows[${change:0:1}]=$change
-        else
-            unset "rows[${change:0:1}]"
-        fi
-    done
-    printf '%s\n' "${rows[@]}" | LC_ALL=C sort
+# Checks the exit code, the mount table after, and the mountvol calls, one a line.
+expect() { # what status table [call...]
+    local what=$1 status=$2 table=$3
+    shift 3
+    check_eq "exit code of assign.bat $what" "$status" "$STATUS"
+    check_eq "mount table after $what" "$table" "$(tr -d '\r' <"$C_DRIVE/mountvol/table.txt")"
+    check_eq "mountvol calls of $what" "$([ $# = 0 ] || printf '[%s]\n' "$@")" \
+        "$(sed 's/\r$//; s/.*/[&]/' "$C_DRIVE/mountvol/calls.txt" 2>/dev/null)"
 }
 
-E_LIST='E:\ /L'
-F_LIST='F:\ /L'
-E_REMOVE='E:\ /D'
-F_ASSIGN="F:\\ $OPTICAL_VOLUME"
-E_ASSIGN="E:\\ $OPTICAL_VOLUME"
+attempt() { # arguments cue status table [call...]
+    reset_machine "$2"
+    run_assign "$1"
+    local arguments=$1
+    shift 2
+    expect "$arguments" "$@"
+}
 
 # ---- Cases -------------------------------------------------------------------------
 
 case_line_endings() {
-    local bare
-    bare=$(grep -c $'[^\r]$' "$BATCH")
-    check_eq "lines of assign.bat without CR LF (cmd mis-jumps to labels in LF files)" 0 "$bare"
+    check_eq "lines of assign.bat without CR LF (cmd mis-jumps to labels in LF files)" 0 \
+        "$(grep -c $'[^\r]$' "$BATCH")"
 }
 
-# Anything but two letters C: to Z: (one each) changes nothing and runs no tool.
+# Anything but two letters, A: to Z: then C: to Z:, changes nothing and runs no tool.
 case_bad_arguments() {
     local expected arguments
     while IFS='|' read -r expected arguments; do
-        reset_machine
-        run_assign "$arguments"
-        check_status "$expected" "[$arguments]"
-        check_eq "mountvol calls for [$arguments]" "" "$(calls)"
-        check_table "[$arguments]" "$TABLE"
+        attempt "$arguments" "" "$expected" "$TABLE"
     done <<'LIST'
 1|
 1|E:
 1|E: F: G:
 1|E: F: ""
+1|E: F: "
 2|"" F:
 3|E: ""
-2|A: F:
+3|E: "
+2|@: F:
+3|E: A:
 3|E: B:
 2|E:\ F:
 3|E: F:\
@@ -139,113 +108,84 @@ case_bad_arguments() {
 LIST
 }
 
-# The normal change, from the 32-bit cmd.exe that a 32-bit program starts. Tools named
-# mountvol in the current folder and first on PATH must not be the ones that run.
+# The normal change, from the 32-bit cmd.exe that a 32-bit program starts: tools named
+# mountvol in the current folder and first on PATH must not be the ones that run. Then a
+# drive at B:, given quoted and in lower case.
 case_change() {
     reset_machine
     mkdir -p "$C_DRIVE/decoy"
-    local decoy
-    for decoy in mountvol.cmd mountvol.bat; do
-        printf '@echo %%*>> C:\\decoy\\called.txt\r\n' >"$C_DRIVE/decoy/$decoy"
-    done
-    printf '@cd /d C:\\decoy\r\n@set "PATH=C:\\decoy;%%PATH%%"\r\n@"%s\\assign.bat" E: F:\r\n' \
-        "$PROGRAM_FOLDER" >"$C_DRIVE/run-assign.cmd"
-    wine cmd /c 'C:\run-assign.cmd' >"$work/stdout" 2>"$work/stderr"
-    STATUS=$?
-    check_status 0 "E: F:"
-    check_calls "E: F:" "$E_LIST" "$F_LIST" "$E_REMOVE" "$E_LIST" "$F_ASSIGN" "$F_LIST"
-    check_table "E: F:" "$(table_with 'E:\' "$F_ASSIGN")"
-    check_eq "messages of a successful change" "" "$(tr -d '\r' <"$work/stderr")"
+    printf '@echo %%*>> C:\\decoy\\called.txt\r\n' | tee "$C_DRIVE/decoy/mountvol.cmd" >"$C_DRIVE/decoy/mountvol.bat"
+    BEFORE=$'@cd /d C:\\decoy\r\n@set "PATH=C:\\decoy;%PATH%"\r\n' run_assign "E: F:"
+    expect "E: F:" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    check_eq "messages of a successful change" "" "$(cat "$WORK/run.err")"
     [ -e "$C_DRIVE/decoy/called.txt" ] && fail "a mountvol of the current folder or PATH ran"
 
     reset_machine
-    run_assign '"e:" g:'
-    check_status 0 '"e:" g:'
-    check_calls '"e:" g:' "$E_LIST" 'G:\ /L' "$E_REMOVE" "$E_LIST" "G:\\ $OPTICAL_VOLUME" 'G:\ /L'
+    optical_at 'B:\' >"$C_DRIVE/mountvol/table.txt"
+    run_assign '"b:" g:'
+    expect '"b:" g:' 0 "$(optical_at 'G:\')" "$LIST" 'B:\ /D' "$LIST" "G:\\ $OPTICAL" "$LIST"
 }
 
 # Under the 64-bit cmd.exe there is no Sysnative; the tool is in System32.
 case_change_from_64_bit_cmd() {
     reset_machine
-    WINE=$WINE64 run_assign "E: F:"
-    check_status 0 "E: F: (64-bit cmd)"
-    check_calls "E: F: (64-bit cmd)" "$E_LIST" "$F_LIST" "$E_REMOVE" "$E_LIST" "$F_ASSIGN" "$F_LIST"
-    check_table "E: F: (64-bit cmd)" "$(table_with 'E:\' "$F_ASSIGN")"
+    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) run_assign "E: F:"
+    expect "E: F: (64-bit cmd)" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
 }
 
 case_no_tool() {
     reset_machine
     rm -f "$C_DRIVE/windows/system32/mountvol.exe"
     run_assign "E: F:"
-    check_status 5 "without mountvol.exe"
-    check_table "a run without mountvol.exe" "$TABLE"
+    expect "E: F: without mountvol.exe" 5 "$TABLE"
 }
 
-# Refusals: each after the queries only, with the table untouched.
+# Refusals: nothing changes, and no more than the one listing runs.
 case_refusals() {
-    reset_machine
-    run_assign "D: G:"
-    check_status 6 "D: G: (D: has no volume)"
-    check_calls "D: G:" 'D:\ /L'
-
-    reset_machine
-    fail_operation list 'E:\'
-    run_assign "E: F:"
-    check_status 6 "E: F: (the query of E: fails)"
-    check_calls "E: F: (the query of E: fails)" "$E_LIST"
-
-    reset_machine
-    run_assign "E: h:"
-    check_status 7 "E: h: (H: is a volume)"
-    check_calls "E: h:" "$E_LIST" 'H:\ /L'
-
+    attempt "D: G:" "" 6 "$TABLE" "$LIST"
+    attempt "E: F:" "fail list 1" 5 "$TABLE" "$LIST"
+    attempt "E: h:" "" 7 "$TABLE" "$LIST"
     # Wine's Z: maps the Unix root: a DOS device without a volume.
-    reset_machine
-    run_assign "E: Z:"
-    check_status 8 "E: Z: (Z: is a DOS device)"
-    check_calls "E: Z:" "$E_LIST" 'Z:\ /L'
-
-    # A drive letter made like subst's, for a folder.
-    reset_machine
+    attempt "E: Z:" "" 8 "$TABLE" "$LIST"
+    # A drive letter made like subst's, for a folder, and a CD variable in the environment
+    # that would hide the current folder from the check.
     mkdir -p "$C_DRIVE/substituted"
     ln -sfn "$C_DRIVE/substituted" "$WINEPREFIX/dosdevices/k:"
-    run_assign "E: K:"
-    check_status 8 "E: K: (K: names a folder)"
-    check_calls "E: K:" "$E_LIST" 'K:\ /L'
-    check_table "the refusals" "$TABLE"
+    BEFORE=$'@set "CD=C:\\"\r\n' attempt "E: K:" "" 8 "$TABLE" "$LIST"
+    rm "$WINEPREFIX/dosdevices/k:"
 }
 
-# Failures of the change itself, and the way back.
+# Failures of the change itself, and the way back. A step that mountvol may have done but
+# that a failed listing leaves unconfirmed is undone before the current letter is put back.
 case_rollback() {
-    reset_machine
-    fail_operation remove 'E:\'
-    run_assign "E: F:"
-    check_status 9 "E: F: (E: cannot be removed)"
-    check_calls "E: F: (E: cannot be removed)" "$E_LIST" "$F_LIST" "$E_REMOVE" "$E_LIST"
-    check_table "a failed removal" "$TABLE"
-
-    reset_machine
-    fail_operation assign 'F:\'
-    run_assign "E: F:"
-    check_status 10 "E: F: (F: cannot be assigned)"
-    check_calls "E: F: (F: cannot be assigned)" "$E_LIST" "$F_LIST" "$E_REMOVE" "$E_LIST" \
-        "$F_ASSIGN" "$F_LIST" "$E_ASSIGN" "$E_LIST"
-    check_table "a failed assignment" "$TABLE"
-
-    reset_machine
-    fail_operation assign '*'
-    run_assign "E: F:"
-    check_status 11 "E: F: (no letter can be assigned)"
-    check_calls "E: F: (no letter can be assigned)" "$E_LIST" "$F_LIST" "$E_REMOVE" "$E_LIST" \
-        "$F_ASSIGN" "$F_LIST" "$E_ASSIGN" "$E_LIST"
-    check_table "a failed way back" "$(table_with 'E:\')"
-    tr -d '\r' <"$work/stderr" | grep -qF "$OPTICAL_VOLUME" ||
+    attempt "E: F:" 'fail remove E:\' 9 "$TABLE" "$LIST" 'E:\ /D' "$LIST"
+    attempt "E: F:" 'fail list 2' 9 "$TABLE" "$LIST" 'E:\ /D' "$LIST" "E:\\ $OPTICAL" "$LIST"
+    attempt "E: F:" 'fail assign F:\' 10 "$TABLE" "${E_TO_F[@]}" "E:\\ $OPTICAL" "$LIST"
+    attempt "E: F:" 'fail list 3' 10 "$TABLE" "${E_TO_F[@]}" 'F:\ /D' "E:\\ $OPTICAL" "$LIST"
+    attempt "E: F:" 'fail assign *' 11 "$(optical_at)" "${E_TO_F[@]}" "E:\\ $OPTICAL" "$LIST"
+    grep -qF "$OPTICAL" "$WORK/run.err" ||
         fail "the message of a failed way back does not name the volume left without a letter"
 }
 
-ALL_CASES=(line_endings bad_arguments change change_from_64_bit_cmd no_tool refusals rollback)
+# Two changes a second apart, the first with a slow mountvol: the second waits for the
+# first's lock and then finds no volume at E:; with a slower one, it gives up waiting.
+lock_race() { # slowness second-status second-calls...
+    reset_machine "slow $1"
+    (run_assign "E: F:" first; exit "$STATUS") &
+    local first=$!
+    sleep 1
+    run_assign "E: G:"
+    wait "$first"
+    check_eq "exit code of the first change" 0 "$?"
+    local status=$2
+    shift 2
+    expect "E: G: a second after E: F:" "$status" "$(optical_at 'F:\')" "${E_TO_F[@]}" "$@"
+}
+case_one_change_at_a_time() {
+    lock_race 500 6 "$LIST"
+    lock_race 3000 12
+}
 
-started=$SECONDS
-new_machine
-echo "batch: prefix ready in $((SECONDS - started)) s"
+ALL_CASES=(line_endings bad_arguments change change_from_64_bit_cmd no_tool refusals rollback
+           one_change_at_a_time)
 run_cases batch "$@"

@@ -1,77 +1,33 @@
-// A stand-in for Windows' mountvol.exe, which Wine lacks, for the tests of assign.bat.
-// It answers from a scripted mount table and records every call. Its files live in
-// C:\mountvol\ of the prefix:
-//   table.txt     the mount table, one line per drive letter, such as
-//                 "E:\ \\?\Volume{GUID}\" (rewritten by every change)
-//   fail.txt      operations that fail, one a line: list|remove|assign X:\ (or * for any
-//                 letter); a failing operation prints an error, changes nothing, exits with 1
-//   calls.txt     appended by every call: its arguments, separated by one space
-//   programs.txt  appended by every call: the path this copy was started from
+// A stand-in for Windows' mountvol.exe, which Wine lacks, for the tests of assign.bat. It
+// answers from a scripted mount table and records every call. Its files are in the
+// prefix's C:\mountvol folder:
+//   table.txt  the mount table, one "X:\ \\?\Volume{GUID}\" line per drive letter;
+//              rewritten by every change
+//   cues.txt   what to do on cue, one a line: "fail list N" (the Nth listing, or * for every
+//              one), "fail remove X:\", "fail assign X:\" (or * for any letter): the call
+//              prints an error, changes nothing and exits with 1; "slow MS": every call
+//              first waits that many milliseconds
+//   calls.txt  appended by every call: its arguments, separated by one space
 // The forms it understands, as the real tool does:
-//   mountvol X:\ /L                  prints the volume name mounted at X:\, then a blank line
+//   mountvol                         lists each volume name with its mount points below it
 //   mountvol X:\ /D                  removes the mount point X:\ (and so the letter)
 //   mountvol X:\ \\?\Volume{GUID}\   mounts that volume at X:\ (when X:\ is free)
 
 #include <windows.h>
 
 #include <cctype>
-#include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
 const std::string kFolder = "C:\\mountvol\\";
-const std::string kVolumePrefix = "\\\\?\\Volume{";
-// The prefix, a 36-character GUID, then "}\".
-const size_t kVolumeNameLength = 49;
 
 // Drive letter (upper case) to the volume name mounted there.
 using MountTable = std::map<char, std::string>;
-
-std::string Narrow(const std::wstring& text) {
-    std::string result;
-    for (wchar_t c : text) {
-        result += (c > 0 && c < 128) ? static_cast<char>(c) : '?';
-    }
-    return result;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-// X:\ with X a letter; the real tool's mount points for drive letters end in a backslash.
-bool IsDriveMountPoint(const std::string& text) {
-    return text.size() == 3 && std::isalpha(static_cast<unsigned char>(text[0])) &&
-           text[1] == ':' && text[2] == '\\';
-}
-
-bool IsGuid(const std::string& text) {
-    if (text.size() != 36) {
-        return false;
-    }
-    for (size_t i = 0; i < text.size(); ++i) {
-        bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IsVolumeName(const std::string& text) {
-    return text.size() == kVolumeNameLength &&
-           text.compare(0, kVolumePrefix.size(), kVolumePrefix) == 0 &&
-           IsGuid(text.substr(kVolumePrefix.size(), 36)) &&
-           text.compare(kVolumeNameLength - 2, 2, "}\\") == 0;
-}
 
 MountTable ReadTable() {
     MountTable table;
@@ -79,113 +35,110 @@ MountTable ReadTable() {
     std::string mountPoint;
     std::string volume;
     while (file >> mountPoint >> volume) {
-        if (IsDriveMountPoint(mountPoint)) {
-            table[static_cast<char>(std::toupper(static_cast<unsigned char>(mountPoint[0])))] =
-                volume;
-        }
+        table[static_cast<char>(std::toupper(static_cast<unsigned char>(mountPoint[0])))] = volume;
     }
     return table;
 }
 
-void WriteTable(const MountTable& table) {
+int WriteTable(const MountTable& table) {
     std::ofstream file(kFolder + "table.txt", std::ios::trunc);
     for (const auto& [letter, volume] : table) {
         file << letter << ":\\ " << volume << "\n";
     }
+    return 0;
 }
 
-bool ScriptedToFail(const std::string& operation, char letter) {
-    std::ifstream file(kFolder + "fail.txt");
-    std::string line;
-    const std::string mountPoint = std::string(1, letter) + ":\\";
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        std::string failingOperation;
-        std::string where;
-        fields >> failingOperation >> where;
-        if (failingOperation == operation && (where == "*" || Upper(where) == mountPoint)) {
-            return true;
+// Records the call; answers the number of listings so far, this one included.
+int Record(const std::string& arguments) {
+    std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
+    std::ifstream calls(kFolder + "calls.txt");
+    int listings = 0;
+    for (std::string line; std::getline(calls, line);) {
+        listings += line.empty() ? 1 : 0;
+    }
+    return listings;
+}
+
+// Whether cues.txt asks this operation to fail at `where` (X:\ or the listing's number); a
+// "slow" cue makes the call wait first.
+bool Cued(const std::string& operation, const std::string& where) {
+    std::ifstream cues(kFolder + "cues.txt");
+    bool fails = false;
+    for (std::string verb, cuedOperation, cuedWhere; cues >> verb >> cuedOperation;) {
+        if (verb == "slow") {
+            Sleep(static_cast<DWORD>(std::stoul(cuedOperation)));
+        } else if (cues >> cuedWhere && cuedOperation == operation) {
+            fails = fails || cuedWhere == "*" || cuedWhere == where;
         }
     }
-    return false;
+    return fails;
 }
 
-void Append(const std::string& name, const std::string& line) {
-    std::ofstream(kFolder + name, std::ios::app) << line << "\n";
+int Fail(const char* message, int code = 1) {
+    std::cout << message << "\n\n";
+    return code;
 }
 
-void Record(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const auto& argument : arguments) {
-        line += (line.empty() ? "" : " ") + argument;
+int List(const MountTable& table, int listing) {
+    if (Cued("list", std::to_string(listing))) {
+        return Fail("Access is denied.");
     }
-    Append("calls.txt", line);
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    Append("programs.txt", Narrow(path));
-}
-
-int Fail(const char* message) {
-    std::printf("%s\n\n", message);
-    return 1;
-}
-
-int List(const MountTable& table, char letter) {
-    auto found = table.find(letter);
-    if (ScriptedToFail("list", letter) || found == table.end()) {
-        return Fail("The system cannot find the file specified.");
+    std::cout << "Possible values for VolumeName along with current mount points are:\n\n";
+    std::map<std::string, std::string> mountPoints; // volume name to its mount points
+    for (const auto& [letter, volume] : table) {
+        mountPoints[volume] += std::string("        ") + letter + ":\\\n";
     }
-    std::printf("    %s\n\n", found->second.c_str());
+    for (const auto& [volume, lines] : mountPoints) {
+        std::cout << "    " << volume << "\n" << lines << "\n";
+    }
     return 0;
+}
+
+std::string MountPoint(char letter) {
+    return std::string(1, letter) + ":\\";
 }
 
 int Remove(MountTable& table, char letter) {
-    if (ScriptedToFail("remove", letter) || table.erase(letter) == 0) {
+    if (Cued("remove", MountPoint(letter)) || table.erase(letter) == 0) {
         return Fail("The system cannot find the file specified.");
     }
-    WriteTable(table);
-    return 0;
+    return WriteTable(table);
 }
 
 int Assign(MountTable& table, char letter, const std::string& volume) {
-    if (ScriptedToFail("assign", letter)) {
+    if (Cued("assign", MountPoint(letter))) {
         return Fail("Access is denied.");
     }
     if (table.count(letter) != 0) {
         return Fail("The directory is not empty.");
     }
     table[letter] = volume;
-    WriteTable(table);
-    return 0;
-}
-
-int Usage() {
-    std::printf("The parameter is incorrect.\n\n");
-    return 87;
+    return WriteTable(table);
 }
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    std::vector<std::string> arguments;
+int main(int argc, char** argv) {
+    std::string arguments;
     for (int i = 1; i < argc; ++i) {
-        arguments.push_back(Narrow(argv[i]));
+        arguments += (i > 1 ? " " : "") + std::string(argv[i]);
     }
-    Record(arguments);
-    if (arguments.size() != 2 || !IsDriveMountPoint(arguments[0])) {
-        return Usage();
-    }
+    const int listings = Record(arguments);
     MountTable table = ReadTable();
-    const char letter = Upper(arguments[0])[0];
-    const std::string action = Upper(arguments[1]);
-    if (action == "/L") {
-        return List(table, letter);
+    if (argc == 1) {
+        return List(table, listings);
     }
-    if (action == "/D") {
+    const std::string point = argv[1];
+    const std::string target = argc == 3 ? argv[2] : "";
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(point[0])));
+    if (argc != 3 || !std::isalpha(letter) || point != MountPoint(point[0])) {
+        return Fail("The parameter is incorrect.", 87);
+    }
+    if (target == "/D" || target == "/d") {
         return Remove(table, letter);
     }
-    if (IsVolumeName(arguments[1])) {
-        return Assign(table, letter, arguments[1]);
+    if (target.rfind("\\\\?\\Volume{", 0) == 0 && target.size() == 49) {
+        return Assign(table, letter, target);
     }
-    return Usage();
+    return Fail("The parameter is incorrect.", 87);
 }
