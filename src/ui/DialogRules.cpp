@@ -106,8 +106,9 @@ unsigned ChangeOutcomeMessage(const CChangeResult& result) {
     case 5:  // no mountvol.exe
     case 9:  // the current letter could not be removed
     case 10: // the new letter could not be assigned, the old one is back
+    case 12: // another change was still running
         return IDS_CHANGE_NOT_MADE;
-    case 11: // neither letter could be assigned
+    case 11: // neither letter could be assigned, or the way back not confirmed
         return IDS_CHANGE_NO_LETTER;
     default:
         return IDS_CHANGE_UNKNOWN;

@@ -116,14 +116,14 @@ TEST(Batch, RunThroughTheSystemsCmdWithoutAutoRun) {
 TEST(ChangeOutcome, ExitCodesGroupedAsTheUserNeedsThem) {
     using R = CChangeResult;
     EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 0}), 0u);
-    for (uint32_t code : {1u, 2u, 3u, 4u, 5u, 9u, 10u}) {
+    for (uint32_t code : {1u, 2u, 3u, 4u, 5u, 9u, 10u, 12u}) {
         EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_NOT_MADE}) << code;
     }
     for (uint32_t code : {6u, 7u, 8u}) {
         EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_CONFLICT}) << code;
     }
     EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 11}), unsigned{IDS_CHANGE_NO_LETTER});
-    for (uint32_t code : {12u, 9009u, 0xC000013Au}) {
+    for (uint32_t code : {13u, 9009u, 0xC000013Au}) {
         EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_UNKNOWN}) << code;
     }
     EXPECT_EQ(ChangeOutcomeMessage({R::BatchMissing, 0}), unsigned{IDS_BATCH_MISSING});

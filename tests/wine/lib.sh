@@ -160,13 +160,14 @@ wine_plant_recording_batch() {
 wine_batch_calls() { tr -d '\r' <"$WINEPREFIX/drive_c/assign-calls.txt" 2>/dev/null; }
 batch_calls_are() { [ "$(wine_batch_calls)" = "$1" ]; }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display (a screen of XVFB_SCREEN, 1024x768x24 by default) and
+# exports DISPLAY.
 wine_start_xvfb() {
     local display=90
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$display"
     poll 5 test -e "/tmp/.X11-unix/X$display" || echo "Xvfb did not start" >&2
@@ -227,10 +228,11 @@ pick_f() { # what
     poll 10 windows_show Quenlath "control id=1003" || fail "$1: the notice did not appear"
 }
 
-# A message box instead of the main dialog; its OK ends the program.
-expect_message_box() { # text what [screenshot]
-    poll 30 windows_show Quenlath "$1" || fail "$2: no message [$1]"
-    windows_show Quenlath "control id=1000" && fail "$2: the main dialog opened"
+# A message box instead of the main dialog, or over it when "over" is given; its OK ends
+# the program.
+expect_message_box() { # text what [screenshot] [over]
+    poll 75 windows_show Quenlath "$1" || fail "$2: no message [$1]"
+    [ "${4:-}" = over ] || ! windows_show Quenlath "control id=1000" || fail "$2: the main dialog opened"
     [ -z "${3:-}" ] || screenshot "$3" Quenlath
     close_with 1 "$2"
 }
