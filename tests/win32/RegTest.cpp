@@ -5,7 +5,6 @@
 #include "app/WinVersion.h"
 #include "registry/Reg.h"
 
-#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -135,32 +134,14 @@ TEST_F(RegTest, KeysAreCreatedAndDeleted) {
     EXPECT_FALSE(reg.ValueExists(HKEY_LOCAL_MACHINE, kMissingKey, u"HideMsg"));
 }
 
-// Replaces the key's security with one entry for everyone: these rights and no more.
-void LockKey(const std::wstring& subKey, DWORD rights) {
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, &key,
-                    nullptr);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    EXPLICIT_ACCESSW access = {};
-    access.grfAccessPermissions = rights;
-    access.grfAccessMode = SET_ACCESS;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
-    PACL acl = nullptr;
-    SetEntriesInAclW(1, &access, nullptr, &acl);
-    SetSecurityInfo(key, SE_REGISTRY_KEY,
-                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                    nullptr, acl, nullptr);
-    LocalFree(acl);
-    FreeSid(everyone);
-    RegCloseKey(key);
-}
-
 TEST_F(RegTest, WriteDwordNeedsOnlyTheRightToWrite) {
-    LockKey(kTestKey + L"\\Writable", KEY_READ | KEY_WRITE);
-    LockKey(kTestKey + L"\\ReadOnly", KEY_READ);
+    // Everyone, administrators included, gets only these rights to the key.
+    ASSERT_EQ(
+        RunAndWait(Sibling(L"windowtool.exe", L"lockkey SOFTWARE\\QuenlathTests\\Writable KRKW")),
+        0u);
+    ASSERT_EQ(
+        RunAndWait(Sibling(L"windowtool.exe", L"lockkey SOFTWARE\\QuenlathTests\\ReadOnly KR")),
+        0u);
     EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QuenlathTests\\Writable", u"V", 3));
     EXPECT_FALSE(reg.WriteDword(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QuenlathTests\\ReadOnly", u"V", 3));
     DWORD value = 0;

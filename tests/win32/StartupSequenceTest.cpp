@@ -103,31 +103,16 @@ bool RunInChild(const wchar_t* pszTest, bool bRestricted) {
         CreateRestrictedToken(hToken, 0, 1, &disabled, 0, nullptr, 0, nullptr, &hRunAs);
         FreeSid(administrators);
     }
-    wchar_t szSelf[MAX_PATH];
-    GetModuleFileNameW(nullptr, szSelf, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(szSelf) +
-                               L"\" --gtest_brief=1 --gtest_also_run_disabled_tests "
-                               L"--gtest_filter=" +
-                               pszTest;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    BOOL bStarted = CreateProcessAsUserW(hRunAs, nullptr, &commandLine[0], nullptr, nullptr, FALSE,
-                                         0, nullptr, nullptr, &startup, &process);
-    DWORD dwExitCode = 1;
-    if (bStarted) {
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
-            TerminateProcess(process.hProcess, 1);
-        }
-        GetExitCodeProcess(process.hProcess, &dwExitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    DWORD dwExitCode = RunAndWait(
+        Sibling(L"win32_tests.exe", std::wstring(L"--gtest_brief=1 --gtest_also_run_disabled_tests "
+                                                 L"--gtest_filter=") +
+                                        pszTest),
+        hRunAs);
     if (hRunAs != hToken) {
         CloseHandle(hRunAs);
     }
     CloseHandle(hToken);
-    return bStarted && dwExitCode == 0;
+    return dwExitCode == 0;
 }
 
 TEST(Startup, ADriveOpensTheMainDialogOnce) {

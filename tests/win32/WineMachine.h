@@ -127,4 +127,34 @@ private:
     HWND m_hWnd;
 };
 
+// A program in the folder of this test program, its path or, with arguments, a command
+// line that starts it.
+inline std::wstring Sibling(const wchar_t* program, const std::wstring& arguments = L"") {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path = L"\"" + path.substr(0, path.rfind(L'\\') + 1) + program + L"\"";
+    return arguments.empty() ? path : path + L" " + arguments;
+}
+
+// Runs a command line, with that token when given, and waits at most a minute; its exit code,
+// or 1 when it could not start or did not end.
+inline DWORD RunAndWait(std::wstring commandLine, HANDLE token = nullptr) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process)) {
+        return 1;
+    }
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
 } // namespace wine_machine

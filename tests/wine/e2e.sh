@@ -138,7 +138,7 @@ case_languages() {
 plant_batch() { # code|wait
     local batch="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
     if [ "$1" = wait ]; then
-        printf '@echo off\r\n:again\r\nif not exist C:\\go.txt goto again\r\n' >"$batch"
+        printf '@echo off\r\n:again\r\nping -n 2 127.0.0.1 >nul\r\nif not exist C:\\go.txt goto again\r\n' >"$batch"
     else
         printf '@exit /b %s\r\n' "$1" >"$batch"
     fi

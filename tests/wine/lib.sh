@@ -157,7 +157,7 @@ wine_plant_recording_batch() {
     mkdir -p "$folder"
     printf '@echo off\r\necho %%1 %%2>> C:\\assign-calls.txt\r\n' >"$folder/assign.bat"
 }
-wine_batch_calls() { tr -d '\r' <"$WINEPREFIX/drive_c/assign-calls.txt" 2>/dev/null; }
+wine_batch_calls() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/assign-calls.txt"; }
 batch_calls_are() { [ "$(wine_batch_calls)" = "$1" ]; }
 
 # Starts Xvfb on a free display (a screen of XVFB_SCREEN, 1024x768x24 by default) and

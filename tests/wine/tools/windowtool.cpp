@@ -20,8 +20,9 @@
 //       Runs the program with the Administrators group disabled in its token (the way a
 //       standard user's process looks), or without that environment variable, and returns
 //       its exit code.
-//   windowtool lockkey <HKLM subkey>
-//       Makes the key (32-bit view) read-only for everyone, administrators included.
+//   windowtool lockkey <HKLM subkey> [rights]
+//       Gives everyone, administrators included, only these rights to the key (32-bit view),
+//       in SDDL's letters: KR (read only, the default) or KRKW (read and write).
 //   windowtool hold <file>
 //       Keeps the file open, shared for reading only, until the tool is ended.
 //
@@ -420,13 +421,14 @@ int Run(int argc, wchar_t** argv) {
 }
 
 // A protected DACL (nothing inherited adds rights back) that grants Everyone read access.
-int LockKey(const wchar_t* subkey) {
+int LockKey(const wchar_t* subkey, const std::wstring& rights) {
     HKEY key = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0,
                                   WRITE_DAC | KEY_WOW64_32KEY, nullptr, &key, nullptr);
+    const std::wstring sddl = L"D:P(A;;" + rights + L";;;WD)";
     if (result == ERROR_SUCCESS && ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                                       L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr)) {
+                                       sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
         result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
         LocalFree(descriptor);
     }
@@ -462,8 +464,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"run" && argc >= 3) {
         return Run(argc, argv);
     }
-    if (command == L"lockkey" && argc == 3) {
-        return LockKey(argv[2]);
+    if (command == L"lockkey" && (argc == 3 || argc == 4)) {
+        return LockKey(argv[2], argc == 4 ? argv[3] : L"KR");
     }
     if (command == L"hold" && argc == 3 &&
         CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=
