@@ -6,6 +6,7 @@
 #include "common/ScopedWin.h"
 
 #include <cfgmgr32.h>
+#include <objbase.h>
 
 namespace {
 
@@ -44,23 +45,12 @@ bool ReadInstanceId(const CScopedDevInfoSet& set, SP_DEVINFO_DATA& info,
                                        nullptr) != FALSE;
 }
 
-// CLSIDFromString, from ole32.dll loaded here, on the rare way that needs it, rather than
-// with the program: loading OLE costs every start-up time. The library stays loaded.
-void ParseClassGuid(const wchar16* pszGuid, GUID& guid) {
-    using PCLSIDFS = HRESULT(WINAPI*)(const wchar_t*, GUID*);
-    HMODULE hOle32 = LoadLibraryW(L"ole32.dll");
-    FARPROC pfn = hOle32 != nullptr ? GetProcAddress(hOle32, "CLSIDFromString") : nullptr;
-    if (pfn != nullptr) {
-        reinterpret_cast<PCLSIDFS>(reinterpret_cast<void (*)()>(pfn))(AsWide(pszGuid), &guid);
-    }
-}
-
 // Whether the device with handle parent, found among the DVD-RAM driver's setup class,
 // is a supported IDE drive. Handle 0 is a valid device, so only equality decides.
 bool IsSupportedDvdRamParent(DEVINST parent) {
     GUID classGuid = {};
     // A failed parse leaves the zero GUID, whose set then holds no such parent.
-    ParseClassGuid(g_szDvdRamClassGuid, classGuid);
+    CLSIDFromString(const_cast<LPOLESTR>(AsWide(g_szDvdRamClassGuid)), &classGuid);
     CScopedDevInfoSet classSet(OpenDeviceSet(classGuid, kClassSetFlags));
     if (!classSet.IsValid()) {
         return false;
