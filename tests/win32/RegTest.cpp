@@ -91,6 +91,7 @@ TEST_F(RegTest, SizeAndBinaryReadsTakeAnyType) {
     EXPECT_EQ(cb, 0xdeadbeef);
     EXPECT_TRUE(reg.ValueExists(HKEY_LOCAL_MACHINE, kKey, u"Text"));
     EXPECT_FALSE(reg.ValueExists(HKEY_LOCAL_MACHINE, kKey, u"Absent"));
+    EXPECT_FALSE(reg.ValueExists(HKEY_LOCAL_MACHINE, kMissingKey, u"Text"));
 }
 
 TEST_F(RegTest, WritesCreateTheKeyAndRoundTrip) {
