@@ -30,7 +30,7 @@ case_ten_copies() {
     for trial in $(seq "${RACE_TRIALS:-20}"); do
         line=$(tool race "${RACE_COPIES:-10}" Quenlath "$program" "The Quenlath cannot be run.")
         echo "    trial $trial: $line"
-        [[ $line == held* ]] || fail "trial $trial"
+        [[ $line == held* ]] || { fail "trial $trial"; break; }
     done
     no_window_left "after the trials"
 }
@@ -40,7 +40,6 @@ case_batch_missing() {
     rm -f "$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
     change_letter "batch missing" "" "$MISSING"
     no_window_left "batch missing"
-    check_eq "assign.bat calls" "" "$(wine_batch_calls)"
     # Put back, the batch runs again.
     plant_batch record
     change_letter "batch restored"
