@@ -77,10 +77,9 @@ void List(const MountTable& table) {
 // Removes or assigns the mount point; fails on cue, or when the point is not there to be
 // removed or already taken.
 bool Change(MountTable& table, const std::string& point, const std::string& target) {
-    if (target == "/D") {
-        return !Cued("remove", point) && table.erase(point) == 1;
-    }
-    return !Cued("assign", point) && table.emplace(point, target).second;
+    const bool removal = target == "/D";
+    return !Cued(removal ? "remove" : "assign", point) &&
+           (removal ? table.erase(point) == 1 : table.emplace(point, target).second);
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 //       each message box titled <title>, whose text must begin with <message>, until one
 //       copy is left showing the main dialog (control 1000). Checks that no second main
 //       dialog ever appears and that the dialog is the running copy's, cancels it, then
-//       checks that a new start shows the dialog again. Prints "held" or what went wrong.
+//       checks that a new start shows the dialog again. Prints "held", or "FAILED" and what
+//       went wrong.
 //   windowtool time <runs> <program>...
 //       Times CreateProcessW to a visible dialog (a window with a Cancel button) of that
 //       process, ending the process then, the programs taking turns. Prints the medians.
@@ -180,22 +181,10 @@ long Running(const std::vector<Process>& copies) {
     return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return copy.Running(); });
 }
 
-// Presses OK on a message box once its text can be read (a box just created answers with no
-// text yet), and again every half second while it stays, since a click posted while it was
-// being created can be lost.
-void AnswerMessageBox(HWND box, double& lastPressed, const std::wstring& message,
-                      std::set<std::string>& problems) {
-    const bool due = Milliseconds() - lastPressed > 500;
-    const std::wstring text = due ? TextOf(GetDlgItem(box, kMessageTextControl), 200) : L"";
-    Expect(text.empty() || text.rfind(message, 0) == 0, "unexpected message [" + Utf8(text) + "]",
-           problems);
-    if (!text.empty() && Press(box, IDOK)) {
-        lastPressed = Milliseconds();
-    }
-}
-
 // Resumes the copies together and watches them until one is left showing the main dialog,
-// pressing OK on every message box; answers the dialog last seen.
+// pressing OK on every message box; answers the dialog last seen. A box is pressed once its
+// text can be read (a box just created answers with no text yet), and again every half
+// second while it stays, since a click posted while it was being created can be lost.
 HWND WatchCopies(const std::vector<Process>& copies, const wchar_t* title,
                  const std::wstring& message, std::set<std::string>& problems) {
     for (const Process& copy : copies) {
@@ -208,11 +197,18 @@ HWND WatchCopies(const std::vector<Process>& copies, const wchar_t* title,
         int dialogs = 0;
         dialog = nullptr;
         for (HWND window : Windows(title)) {
-            if (GetDlgItem(window, kMainDialogControl) == nullptr) {
-                AnswerMessageBox(window, pressed[window], message, problems);
-            } else {
+            if (GetDlgItem(window, kMainDialogControl) != nullptr) {
                 dialog = window;
                 ++dialogs;
+                continue;
+            }
+            const bool due = Milliseconds() - pressed[window] > 500;
+            const std::wstring text =
+                due ? TextOf(GetDlgItem(window, kMessageTextControl), 200) : L"";
+            Expect(text.empty() || text.rfind(message, 0) == 0,
+                   "unexpected message [" + Utf8(text) + "]", problems);
+            if (!text.empty() && Press(window, IDOK)) {
+                pressed[window] = Milliseconds();
             }
         }
         Expect(dialogs <= 1, "two main dialogs at once", problems);
@@ -245,14 +241,11 @@ double ShownWithin(const std::wstring& program, int control) {
 // the dialog again. Prints one line.
 int Race(int count, const wchar_t* title, const std::wstring& program,
          const std::wstring& message) {
-    const double start = Milliseconds();
+    std::set<std::string> problems;
     std::vector<Process> copies(static_cast<size_t>(count));
     for (Process& copy : copies) {
-        if (!Start(copy, Quoted(program), CREATE_SUSPENDED)) {
-            return 2;
-        }
+        Expect(Start(copy, Quoted(program), CREATE_SUSPENDED), "a copy did not start", problems);
     }
-    std::set<std::string> problems;
     HWND dialog = WatchCopies(copies, title, message, problems);
     Expect(dialog != nullptr, "no main dialog", problems);
     Expect(Running(copies) <= 1, std::to_string(Running(copies)) + " copies running", problems);
@@ -262,7 +255,7 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
     }
     Expect(ShownWithin(program, kMainDialogControl) >= 0, "a new start showed no main dialog",
            problems);
-    std::printf("%s in %.0f ms", problems.empty() ? "held" : "FAILED", Milliseconds() - start);
+    std::printf("%s", problems.empty() ? "held" : "FAILED");
     for (const std::string& problem : problems) {
         std::printf("; %s", problem.c_str());
     }
@@ -279,16 +272,14 @@ int Time(int runs, const std::vector<std::wstring>& programs) {
             times[i].push_back(ShownWithin(programs[i], IDCANCEL));
         }
     }
-    bool shown = true;
     for (size_t i = 0; i < programs.size(); ++i) {
         std::vector<double>& t = times[i];
         std::sort(t.begin(), t.end());
         std::printf("%s: median %.1f ms over %d runs (min %.1f, max %.1f)\n",
                     Utf8(programs[i].substr(programs[i].find_last_of(L"\\/") + 1)).c_str(),
                     t[t.size() / 2], runs, t.front(), t.back());
-        shown = shown && t.front() >= 0;
     }
-    return shown ? 0 : 1;
+    return std::any_of(times.begin(), times.end(), [](auto& t) { return t.front() < 0; }) ? 1 : 0;
 }
 
 HANDLE RestrictedToken() {
@@ -358,7 +349,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"race" && argc == 6) {
         return Race(_wtoi(argv[2]), argv[3], argv[4], argv[5]);
     }
-    if (command == L"time" && argc >= 4) {
+    if (command == L"time" && argc >= 4 && _wtoi(argv[2]) > 0) {
         return Time(_wtoi(argv[2]), std::vector<std::wstring>(argv + 3, argv + argc));
     }
     if (command == L"run" && argc >= 4 && std::wcscmp(argv[2], L"restricted") == 0) {
