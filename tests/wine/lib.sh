@@ -2,7 +2,8 @@
 # from one booted template, a planted machine, Xvfb, the window tool, and the case runner.
 # A case records failures with fail/check_eq and goes on, so that it always reaches its
 # cleanup; `run_cases NAME [case...]` prints "NAME: N passed, M failed". Every process and
-# server a script starts is ended by its own ID in wine_cleanup.
+# server a script starts is ended by its own ID in wine_cleanup, which also removes the
+# prefix the script made (one at a time).
 
 set -uo pipefail
 
@@ -14,16 +15,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 PROGRAM_FOLDER='C:\Program Files (x86)\Korvane\morvessa'
 PRODUCT_KEY='HKLM\Software\Korvane\Morvessa'
 SHOTS=$ROOT/build/screenshots
-WINE_PIDS=() WINE_PREFIXES=()
+WINE_PIDS=() MADE_PREFIX=""
 
 wine_cleanup() {
-    local prefix
-    for prefix in "${WINE_PREFIXES[@]}"; do
-        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-        rm -rf "$prefix"
-    done
+    [ -z "$MADE_PREFIX" ] || WINEPREFIX="$MADE_PREFIX" wineserver -k 2>/dev/null || true
+    rm -rf "$MADE_PREFIX"
     kill "${WINE_PIDS[@]}" 2>/dev/null || true
-    WINE_PIDS=() WINE_PREFIXES=()
+    WINE_PIDS=() MADE_PREFIX=""
 }
 
 # Starts a test script: BIN is its first argument, WORK its own folder under build/wine.
@@ -32,8 +30,7 @@ suite_start() { # suite bin-folder
     BIN=$(cd "$2" && pwd)
     WORK=$ROOT/build/wine/$1
     export LOCPATH=${LOCPATH:-$ROOT/build/locales}
-    rm -rf "$WORK"
-    mkdir -p "$WORK" "$SHOTS" "$LOCPATH"
+    rm -rf "$WORK" && mkdir -p "$WORK" "$SHOTS" "$LOCPATH"
     trap 'wine_cleanup; rm -rf "$WORK"' EXIT
     local locale
     for locale in en_US fr_FR ja_JP zh_CN; do
@@ -55,8 +52,7 @@ wine_new_prefix() { # prefix
     local template=$ROOT/build/wine/template dir
     local shared=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
     if [ ! -f "$template/system.reg" ]; then
-        rm -rf "$template.new"
-        mkdir -p "$template.new"
+        rm -rf "$template.new" && mkdir -p "$template.new"
         WINEPREFIX="$template.new" wineboot -i >/dev/null 2>&1
         # CJK glyphs need a CJK font mapped for the dialog fonts.
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"%s"="WenQuanYi Micro Hei"\n' \
@@ -65,9 +61,8 @@ wine_new_prefix() { # prefix
         mv "$template.new" "$template"
     fi
     export WINEPREFIX=$1
-    WINE_PREFIXES+=("$1")
-    rm -rf "$1"
-    mkdir -p "$1"
+    MADE_PREFIX=$1
+    rm -rf "$1" && mkdir -p "$1"
     tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$1" -xf -
     for dir in "${shared[@]}"; do cp -al "$template/$dir" "$1/$dir"; done
 }
@@ -123,20 +118,25 @@ machine() { # ide|usb|none letter
 recording_machine() { machine "$@"; plant_batch record; }
 
 # The assign.bat in the program folder: one that appends its arguments to
-# C:\assign-calls.txt, one that runs until C:\go.txt exists, or one that exits with that code.
+# C:\assign-calls.txt, one that idles for 90 s (longer than the program waits for it), or
+# one that exits with that code.
 plant_batch() { # record|wait|exit-code
     local batch="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
     mkdir -p "${batch%/*}"
     case $1 in
     record) printf '@echo off\r\necho %%1 %%2>> C:\\assign-calls.txt\r\n' ;;
-    wait) printf '@echo off\r\n:again\r\nping -n 2 127.0.0.1 >nul\r\nif not exist C:\\go.txt goto again\r\n' ;;
+    wait) printf '@ping -n 90 127.0.0.1 >nul\r\n' ;;
     *) printf '@exit /b %s\r\n' "$1" ;;
     esac >"$batch"
 }
+
 # A registry value as `wine reg query` shows it (wine reg is 32-bit: it sees the view the
 # program reads), or nothing.
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; } # key name
 wine_batch_calls() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/assign-calls.txt"; }
+
+# The languages and the texts the tests expect in each, one language a line (languages.txt).
+languages() { grep -v '^#' "$ROOT/tests/wine/languages.txt"; }
 
 # Starts Xvfb on a display it finds free (a screen of XVFB_SCREEN, 1024x768x24 by default)
 # and exports DISPLAY.
@@ -208,11 +208,15 @@ expect_message_box() { # text what [screenshot] [over]
 fail() { echo "    FAIL: $*"; CASE_OK=0; }
 check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what expected actual
 
-# Runs the cases (every name in ALL_CASES when none is given), calling AFTER_EACH_CASE,
+# The case_ functions in the order the script defines them (with extdebug, declare -F tells
+# the line of each).
+defined_cases() { shopt -s extdebug; declare -F $(compgen -A function case_) | sort -k2n | sed 's/^case_\([^ ]*\) .*/\1/'; }
+
+# Runs the cases (every one the script defines when none is given), calling AFTER_EACH_CASE,
 # when set, after each.
 run_cases() { # suite [case...]
     local cases=("${@:2}") failed=() started
-    [ $# -gt 1 ] || cases=("${ALL_CASES[@]}")
+    [ $# -gt 1 ] || mapfile -t cases < <(defined_cases)
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"

@@ -80,5 +80,4 @@ case_product_key_read_only() {
 }
 
 AFTER_EACH_CASE=wine_cleanup
-ALL_CASES=(ten_copies batch_missing program_files_missing product_key_read_only)
 run_cases races "${@:2}"
