@@ -6,20 +6,15 @@
 #   tests/wine/batch.sh <folder with mountvol.exe> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 suite_start batch "$1"
-shift
 unset DISPLAY
-BATCH=$ROOT/dist/assign.bat
 
 # The machine: C: the system volume, E: the optical drive (no disc: the table knows its
 # volume, but no file system answers at E:\), H: a USB stick.
 SYSTEM='\\?\Volume{3f2a8c10-5d1e-11ef-8b4c-806e6f6e6963}\'
 OPTICAL='\\?\Volume{9c41e7a2-5d1e-11ef-8b4c-806e6f6e6963}\'
 STICK='\\?\Volume{b07d5e34-5d1e-11ef-8b4c-806e6f6e6963}\'
-# The table with the optical volume at those letters (none: at no letter).
-optical_at() {
-    local letter
-    { printf '%s\n' "C:\\ $SYSTEM" "H:\\ $STICK"; for letter; do echo "$letter $OPTICAL"; done; } | LC_ALL=C sort
-}
+# The table with the optical volume at that letter (none: at no letter).
+optical_at() { { printf '%s\n' "C:\\ $SYSTEM" "H:\\ $STICK"; [ $# = 0 ] || echo "$1 $OPTICAL"; } | LC_ALL=C sort; }
 TABLE=$(optical_at 'E:\')
 # mountvol with no argument lists the volumes; the change from E: to F: calls it thus.
 LIST=''
@@ -28,18 +23,17 @@ E_TO_F=("$LIST" 'E:\ /D' "$LIST" "F:\\ $OPTICAL" "$LIST")
 wine_new_prefix "$WORK/prefix"
 wineserver -p
 C_DRIVE=$WINEPREFIX/drive_c
-mkdir -p "$C_DRIVE/Program Files (x86)/Korvane/morvessa"
-cp "$BATCH" "$C_DRIVE/Program Files (x86)/Korvane/morvessa/assign.bat"
+install -D "$ROOT/dist/assign.bat" "$C_DRIVE/Program Files (x86)/Korvane/morvessa/assign.bat"
 
-# Back to the machine above, with the cues given. The stand-in is in the 64-bit system
-# folder only: a 32-bit cmd.exe reaches it through Sysnative, a 64-bit one through System32.
+# Back to the machine above (with TABLE as its mount table), with the cues given. The
+# stand-in is in the 64-bit system folder only: a 32-bit cmd.exe reaches it through
+# Sysnative, a 64-bit one through System32.
 reset_machine() { # [cue...]
-    rm -rf "$C_DRIVE/mountvol" "$C_DRIVE/decoy"
+    rm -rf "$C_DRIVE/mountvol"
     mkdir -p "$C_DRIVE/mountvol"
     printf '%s\n' "$TABLE" >"$C_DRIVE/mountvol/table.txt"
     printf '%s\n' "$@" >"$C_DRIVE/mountvol/cues.txt"
     cp "$BIN/mountvol.exe" "$C_DRIVE/windows/system32/mountvol.exe"
-    rm -f "$C_DRIVE/windows/syswow64/mountvol.exe"
 }
 
 # Runs assign.bat with the argument text as written on a cmd command line, from a script
@@ -55,82 +49,50 @@ run_assign() { # argument-text [name]
 
 # Checks the exit code, the mount table after, and the mountvol calls, one a line.
 expect() { # what status table [call...]
-    local what=$1 status=$2 table=$3
-    shift 3
-    check_eq "exit code of assign.bat $what" "$status" "$STATUS"
-    check_eq "mount table after $what" "$table" "$(tr -d '\r' <"$C_DRIVE/mountvol/table.txt")"
-    check_eq "mountvol calls of $what" "$([ $# = 0 ] || printf '[%s]\n' "$@")" \
+    check_eq "exit code of assign.bat $1" "$2" "$STATUS"
+    check_eq "mount table after $1" "$3" "$(tr -d '\r' <"$C_DRIVE/mountvol/table.txt")"
+    check_eq "mountvol calls of $1" "$([ $# = 3 ] || printf '[%s]\n' "${@:4}")" \
         "$(sed 's/\r$//; s/.*/[&]/' "$C_DRIVE/mountvol/calls.txt" 2>/dev/null)"
 }
 
-attempt() { # arguments cue status table [call...]
-    reset_machine "$2"
-    run_assign "$1"
-    local arguments=$1
-    shift 2
-    expect "$arguments" "$@"
-}
+# Resets the machine with the cue, runs assign.bat with the arguments, checks the outcome.
+attempt() { reset_machine "$2"; run_assign "$1"; expect "$1" "${@:3}"; } # arguments cue status table [call...]
 
 # ---- Cases -------------------------------------------------------------------------
 
 case_line_endings() {
-    check_eq "lines of assign.bat without CR LF (cmd mis-jumps to labels in LF files)" 0 \
-        "$(grep -c $'[^\r]$' "$BATCH")"
+    check_eq "lines without CR LF (cmd mis-jumps to labels in LF files)" 0 "$(grep -c $'[^\r]$' "$ROOT/dist/assign.bat")"
 }
 
-# Anything but two letters, A: to Z: then C: to Z:, changes nothing and runs no tool.
+# Anything but two letters, A: to Z: then C: to Z:, changes nothing and runs no tool. A row:
+# the exit code, then the argument texts that give it.
 case_bad_arguments() {
-    local expected arguments
-    while IFS='|' read -r expected arguments; do
-        attempt "$arguments" "" "$expected" "$TABLE"
-    done <<'LIST'
-1|
-1|E:
-1|E: F: G:
-1|E: F: ""
-1|E: F: "
-2|"" F:
-3|E: ""
-3|E: "
-2|@: F:
-3|E: A:
-3|E: B:
-2|E:\ F:
-3|E: F:\
-2|EE: F:
-2|E F:
-3|E: F
-2|1: F:
-2|"E:&echo" F:
-3|E: "F:!"
-4|E: E:
-4|e: E:
-LIST
+    local row arguments
+    while IFS='|' read -ra row; do
+        for arguments in "${row[@]:1}"; do attempt "$arguments" "" "${row[0]}" "$TABLE"; done
+    done <<'ROWS'
+1||E:|E: F: G:|E: F: ""|E: F: "
+2|"" F:|@: F:|E:\ F:|EE: F:|E F:|1: F:|"E:&echo" F:
+3|E: ""|E: "|E: A:|E: B:|E: F:\|E: F|E: "F:!"
+4|E: E:|e: E:
+ROWS
 }
 
 # The normal change, from the 32-bit cmd.exe that a 32-bit program starts: tools named
 # mountvol in the current folder and first on PATH must not be the ones that run. Then a
 # drive at B:, given quoted and in lower case.
 case_change() {
-    reset_machine
     mkdir -p "$C_DRIVE/decoy"
     printf '@echo %%*>> C:\\decoy\\called.txt\r\n' | tee "$C_DRIVE/decoy/mountvol.cmd" >"$C_DRIVE/decoy/mountvol.bat"
-    BEFORE=$'@cd /d C:\\decoy\r\n@set "PATH=C:\\decoy;%PATH%"\r\n' run_assign "E: F:"
-    expect "E: F:" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    BEFORE=$'@cd /d C:\\decoy\r\n@set "PATH=C:\\decoy;%PATH%"\r\n' attempt "E: F:" "" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
     check_eq "messages of a successful change" "" "$(cat "$WORK/run.err")"
     [ -e "$C_DRIVE/decoy/called.txt" ] && fail "a mountvol of the current folder or PATH ran"
-
-    reset_machine
-    optical_at 'B:\' >"$C_DRIVE/mountvol/table.txt"
-    run_assign '"b:" g:'
-    expect '"b:" g:' 0 "$(optical_at 'G:\')" "$LIST" 'B:\ /D' "$LIST" "G:\\ $OPTICAL" "$LIST"
+    TABLE=$(optical_at 'B:\') attempt '"b:" g:' "" 0 "$(optical_at 'G:\')" "$LIST" 'B:\ /D' "$LIST" "G:\\ $OPTICAL" "$LIST"
 }
 
 # Under the 64-bit cmd.exe there is no Sysnative; the tool is in System32.
 case_change_from_64_bit_cmd() {
-    reset_machine
-    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) run_assign "E: F:"
-    expect "E: F: (64-bit cmd)" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) attempt "E: F:" "" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
 }
 
 case_no_tool() {
@@ -149,8 +111,7 @@ case_refusals() {
     attempt "E: Z:" "" 8 "$TABLE" "$LIST"
     # A drive letter made like subst's, for a folder, and a CD variable in the environment
     # that would hide the current folder from the check.
-    mkdir -p "$C_DRIVE/substituted"
-    ln -sfn "$C_DRIVE/substituted" "$WINEPREFIX/dosdevices/k:"
+    ln -sfn "$C_DRIVE/windows" "$WINEPREFIX/dosdevices/k:"
     BEFORE=$'@set "CD=C:\\"\r\n' attempt "E: K:" "" 8 "$TABLE" "$LIST"
     rm "$WINEPREFIX/dosdevices/k:"
 }
@@ -175,17 +136,12 @@ lock_race() { # slowness second-status second-calls...
     local first=$!
     sleep 1
     run_assign "E: G:"
-    wait "$first"
-    check_eq "exit code of the first change" 0 "$?"
-    local status=$2
-    shift 2
-    expect "E: G: a second after E: F:" "$status" "$(optical_at 'F:\')" "${E_TO_F[@]}" "$@"
+    wait "$first" || fail "the first change exited with $?"
+    expect "E: G: a second after E: F:" "$2" "$(optical_at 'F:\')" "${E_TO_F[@]}" "${@:3}"
 }
 case_one_change_at_a_time() {
     lock_race 500 6 "$LIST"
     lock_race 3000 12
 }
 
-ALL_CASES=(line_endings bad_arguments change change_from_64_bit_cmd no_tool refusals rollback
-           one_change_at_a_time)
-run_cases batch "$@"
+run_cases batch "${@:2}"

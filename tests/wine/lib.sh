@@ -2,81 +2,67 @@
 # from one booted template, a planted machine, Xvfb, the window tool, and the case runner.
 # A case records failures with fail/check_eq and goes on, so that it always reaches its
 # cleanup; `run_cases NAME [case...]` prints "NAME: N passed, M failed". Every process and
-# server a script starts is ended by its own ID in wine_cleanup.
+# server a script starts is ended by its own ID in wine_cleanup, which also removes the
+# prefix the script made (one at a time).
 
 set -uo pipefail
 
-WINE_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-ROOT=$(cd "$WINE_LIB_DIR/../.." && pwd)
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installs, and no menu entries outside the prefix for installed shortcuts.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-WINE_TEMPLATE=$ROOT/build/wine/template
 
-CDROM_INTERFACE='{53f56308-b6bf-11d0-94f2-00a0c91efb8b}'
-IDE_INSTANCE='IDE\CDROMVELTRANO_DVD-RW_1.00\5&1A2B3C&0&1.0.0'
-USB_INSTANCE='USB\VID_2B47&PID_0801\KV0123456789'
 PROGRAM_FOLDER='C:\Program Files (x86)\Korvane\morvessa'
 PRODUCT_KEY='HKLM\Software\Korvane\Morvessa'
-
-WINE_PIDS=()
-WINE_PREFIXES=()
-XVFB_PID=""
-PASSED=0
-FAILED=0
-FAILURES=()
-
-wine_track() { WINE_PIDS+=("$1"); }
+SHOTS=$ROOT/build/screenshots
+WINE_PIDS=() MADE_PREFIX=""
 
 wine_cleanup() {
-    local pid prefix
-    for pid in "${WINE_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for prefix in "${WINE_PREFIXES[@]}"; do
-        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-        rm -rf "$prefix"
-    done
-    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null; fi
-    WINE_PIDS=() WINE_PREFIXES=() XVFB_PID=""
+    [ -z "$MADE_PREFIX" ] || WINEPREFIX="$MADE_PREFIX" wineserver -k 2>/dev/null || true
+    rm -rf "$MADE_PREFIX"
+    kill "${WINE_PIDS[@]}" 2>/dev/null || true
+    WINE_PIDS=() MADE_PREFIX=""
 }
 
 # Starts a test script: BIN is its first argument, WORK its own folder under build/wine.
+# Private glibc locales let LANG select Wine's interface language.
 suite_start() { # suite bin-folder
     BIN=$(cd "$2" && pwd)
     WORK=$ROOT/build/wine/$1
-    rm -rf "$WORK"
-    mkdir -p "$WORK"
+    export LOCPATH=${LOCPATH:-$ROOT/build/locales}
+    rm -rf "$WORK" && mkdir -p "$WORK" "$SHOTS" "$LOCPATH"
     trap 'wine_cleanup; rm -rf "$WORK"' EXIT
+    local locale
+    for locale in en_US fr_FR ja_JP zh_CN; do
+        [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
+    done
 }
 
 # Runs the command every 0.2 s until it succeeds, for at most that many seconds.
 poll() { # seconds command...
     local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.2
-    done
+    until "${@:2}"; do [ "$SECONDS" -lt "$end" ] && sleep 0.2 || return 1; done
 }
 not() { ! "$@"; }
 
 # The booted template is made once and kept: booting takes about 20 s, a copy well under
 # one. Its DLL folders are hard links in every copy: Wine writes none of those files, and
 # the tests only add files there.
-wine_new_prefix() { # prefix [template]
-    local template=${2:-$WINE_TEMPLATE} dir
+wine_new_prefix() { # prefix
+    local template=$ROOT/build/wine/template dir
     local shared=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
     if [ ! -f "$template/system.reg" ]; then
-        rm -rf "$template.new"
-        mkdir -p "$template.new"
+        rm -rf "$template.new" && mkdir -p "$template.new"
         WINEPREFIX="$template.new" wineboot -i >/dev/null 2>&1
-        WINEPREFIX="$template.new" wine_map_cjk_fonts
+        # CJK glyphs need a CJK font mapped for the dialog fonts.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"%s"="WenQuanYi Micro Hei"\n' \
+            "ＭＳ Ｐゴシック" "宋体" | WINEPREFIX="$template.new" wine_import_reg
         WINEPREFIX="$template.new" wineserver -w
         mv "$template.new" "$template"
     fi
     export WINEPREFIX=$1
-    WINE_PREFIXES+=("$1")
-    rm -rf "$1"
-    mkdir -p "$1"
+    MADE_PREFIX=$1
+    rm -rf "$1" && mkdir -p "$1"
     tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$1" -xf -
     for dir in "${shared[@]}"; do cp -al "$template/$dir" "$1/$dir"; done
 }
@@ -84,102 +70,84 @@ wine_new_prefix() { # prefix [template]
 # Imports the .reg text on standard input, which begins after the header line, as UTF-16
 # (it may hold any character); keys under HKLM\Software go to the 64-bit view.
 wine_import_reg() {
-    local file
-    file=$(mktemp --suffix=.reg)
-    { printf 'Windows Registry Editor Version 5.00\n\n'; cat; } | iconv -f utf-8 -t utf-16 >"$file"
-    wine reg import "$(winepath -w "$file")" /reg:64 >/dev/null 2>&1
-    rm -f "$file"
+    { printf 'Windows Registry Editor Version 5.00\n\n'; cat; } | iconv -f utf-8 -t utf-16 >"$WINEPREFIX/import.reg"
+    wine reg import "$(winepath -w "$WINEPREFIX/import.reg")" /reg:64 >/dev/null 2>&1
+    rm -f "$WINEPREFIX/import.reg"
 }
 
-# CJK glyphs need a CJK font mapped for the dialog fonts.
-wine_map_cjk_fonts() {
-    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"%s"="WenQuanYi Micro Hei"\n' \
-        "ＭＳ Ｐゴシック" "宋体" | wine_import_reg
-}
-
-# The keys that plant one device exposing one interface class.
-wine_device_reg() { # instance class interface
-    local hashed=${1//\\/#} escaped=${1//\\/\\\\} key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
-    local link="$key\\Control\\DeviceClasses\\$3\\##?#$hashed#$3"
-    printf '[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$1" "$2"
-    printf '[%s]\n"DeviceInstance"="%s"\n\n' "$link" "$escaped"
-    printf '[%s\\#]\n"SymbolicLink"="\\\\\\\\?\\\\%s#%s"\n\n' "$link" "$hashed" "$3"
-    printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n\n' "$link"
-}
-
-# Plants the supported IDE drive (or, with "usb", the USB one) with a CD-ROM letter.
-# The mount manager reads drive types only when the server starts, hence the restart.
+# Plants the supported IDE drive (or, with "usb", the USB one) with a CD-ROM letter: the
+# device, the interface that lists it, the letter, and the letter's entry in the mount
+# table. The mount manager reads drive types only when the server starts, hence the
+# restart; it rebuilds the mount table then, so the server is kept alive (wineserver -p)
+# and the Windows-style entry is written after it came up. Wine names a letter's volume
+# \\?\Volume{0...0XX}\, XX the letter's code.
 wine_plant_drive() { # ide|usb letter
-    local letter=${2,,}
+    local cdrom='{53f56308-b6bf-11d0-94f2-00a0c91efb8b}' key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
+    local instance='IDE\CDROMVELTRANO_DVD-RW_1.00\5&1A2B3C&0&1.0.0' class='{4d36e965-e325-11ce-bfc1-08002be10318}'
+    local interface=$cdrom path="IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#$cdrom" letter=${2,,}
+    if [ "$1" = usb ]; then
+        instance='USB\VID_2B47&PID_0801\KV0123456789' class='{36fc9e60-c465-11cf-8056-444553540000}'
+        interface='{a5dcbf10-6530-11d2-901f-00c04fb951ed}'
+        path="USBSTOR#CdRom&Ven_Korvane&Prod_Slim_DVD&Rev_1.00#KV0123456789&0#$cdrom"
+    fi
+    local hashed=${instance//\\/#}
+    local link="$key\\Control\\DeviceClasses\\$interface\\##?#$hashed#$interface"
     {
-        if [ "$1" = usb ]; then
-            wine_device_reg "$USB_INSTANCE" '{36fc9e60-c465-11cf-8056-444553540000}' \
-                '{a5dcbf10-6530-11d2-901f-00c04fb951ed}'
-        else
-            wine_device_reg "$IDE_INSTANCE" '{4d36e965-e325-11ce-bfc1-08002be10318}' "$CDROM_INTERFACE"
-        fi
+        printf '[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$instance" "$class"
+        printf '[%s]\n"DeviceInstance"="%s"\n\n' "$link" "${instance//\\/\\\\}"
+        printf '[%s\\#]\n"SymbolicLink"="\\\\\\\\?\\\\%s#%s"\n\n' "$link" "$hashed" "$interface"
+        printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n\n' "$link"
         printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"%s:"="cdrom"\n' "$letter"
     } | wine_import_reg
     mkdir -p "$WINEPREFIX/drive_$letter"
     ln -sfn "$WINEPREFIX/drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
     wineserver -k 2>/dev/null || true
     wineserver -w
-}
-
-# The mount table is rebuilt whenever the server starts, so the server is kept alive
-# (wineserver -p) and the Windows-style entry is written after it came up. Wine names a
-# letter's volume \\?\Volume{0...0XX}\, XX the letter's code.
-wine_plant_mount_entry() { # letter ide|usb
-    local path="\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#$CDROM_INTERFACE" name
-    [ "$2" = usb ] && path="\\??\\USBSTOR#CdRom&Ven_Korvane&Prod_Slim_DVD&Rev_1.00#KV0123456789&0#$CDROM_INTERFACE"
-    name=$(printf '\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}' "'${1^^}")
     wineserver -p
-    wine reg add 'HKLM\SYSTEM\MountedDevices' /v "$name" /t REG_BINARY /f \
-        /d "$(printf '%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')" >/dev/null 2>&1
+    wine reg add 'HKLM\SYSTEM\MountedDevices' /f /t REG_BINARY \
+        /v "$(printf '\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}' "'${2^^}")" \
+        /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')" >/dev/null 2>&1
 }
 
 # A machine: Xvfb, a fresh prefix, and the drive (ide, usb or none) at that letter.
-machine() { # prefix-name ide|usb|none letter
+machine() { # ide|usb|none letter
     wine_start_xvfb
-    wine_new_prefix "$WORK/$1"
-    if [ "$2" = none ]; then
-        wineserver -p
-    else
-        wine_plant_drive "$2" "$3"
-        wine_plant_mount_entry "$3" "$2"
-    fi
+    wine_new_prefix "$WORK/prefix"
+    if [ "$1" = none ]; then wineserver -p; else wine_plant_drive "$1" "$2"; fi
+}
+recording_machine() { machine "$@"; plant_batch record; }
+
+# The assign.bat in the program folder: one that appends its arguments to
+# C:\assign-calls.txt, one that idles for 90 s (longer than the program waits for it), or
+# one that exits with that code.
+plant_batch() { # record|wait|exit-code
+    local batch="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
+    mkdir -p "${batch%/*}"
+    case $1 in
+    record) printf '@echo off\r\necho %%1 %%2>> C:\\assign-calls.txt\r\n' ;;
+    wait) printf '@ping -n 90 127.0.0.1 >nul\r\n' ;;
+    *) printf '@exit /b %s\r\n' "$1" ;;
+    esac >"$batch"
 }
 
-# A recording assign.bat in the program folder; each run appends its arguments to
-# C:\assign-calls.txt.
-wine_plant_recording_batch() {
-    local folder="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa"
-    mkdir -p "$folder"
-    printf '@echo off\r\necho %%1 %%2>> C:\\assign-calls.txt\r\n' >"$folder/assign.bat"
-}
+# A registry value as `wine reg query` shows it (wine reg is 32-bit: it sees the view the
+# program reads), or nothing.
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; } # key name
 wine_batch_calls() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/assign-calls.txt"; }
-batch_calls_are() { [ "$(wine_batch_calls)" = "$1" ]; }
 
-# Starts Xvfb on a free display (a screen of XVFB_SCREEN, 1024x768x24 by default) and
-# exports DISPLAY.
+# The languages and the texts the tests expect in each, one language a line (languages.txt).
+languages() { grep -v '^#' "$ROOT/tests/wine/languages.txt"; }
+
+# Starts Xvfb on a display it finds free (a screen of XVFB_SCREEN, 1024x768x24 by default)
+# and exports DISPLAY.
 wine_start_xvfb() {
-    local display=90
-    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-        display=$((display + 1))
-    done
-    Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$display"
-    poll 5 test -e "/tmp/.X11-unix/X$display" || echo "Xvfb did not start" >&2
-}
-
-# Private glibc locales, so that LANG selects Wine's interface language.
-wine_make_locales() {
-    export LOCPATH=${LOCPATH:-$ROOT/build/locales}
-    local locale
-    for locale in en_US fr_FR ja_JP zh_CN de_DE; do
-        [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
-    done
+    local display
+    display=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$display" >/dev/null 2>&1 &
+    WINE_PIDS+=($!)
+    poll 5 test -s "$display" || echo "Xvfb did not start" >&2
+    export DISPLAY=":$(cat "$display")"
+    rm -f "$display"
 }
 
 # ---- The window tool and the case runner ------------------------------------------
@@ -191,41 +159,41 @@ tool() { LC_ALL=C.UTF-8 wine "$BIN/windowtool.exe" "$@" | tr -d '\r'; }
 # listing is read whole before it is searched: with pipefail, grep -q stopping early
 # would make the writer's SIGPIPE read as "not found".
 windows_show() { grep -qF -- "$2" <<<"$(tool list ${1:+"$1"})"; } # title fixed-text
-window_count() { tool list "$1" | grep -c '^window'; }
-window_up() { [ "$(window_count "$1")" != 0 ]; }
-control_text() { tool list "$1" | sed -n "s/^  control id=$2 .* text=//p"; } # title id
-wait_window() { poll "${2:-30}" window_up "$1"; }
+wait_window() { poll 30 windows_show "$1" "window "; }
+shows() { poll 30 windows_show "$2" "$3" || fail "$1 (no [$3] in windows titled [$2])"; } # what title text
 
 # A screenshot of the newest visible window whose title matches (no window manager under
 # Xvfb, so no frame or caption is drawn around it).
 screenshot() { # file title-pattern
-    local window
-    window=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | tail -1)
-    [ -n "$window" ] && import -window "$window" "$1" 2>/dev/null || fail "no window [$2] for $1"
+    import -window "$(xdotool search --onlyvisible --name "$2" 2>/dev/null | tail -1)" "$1" 2>/dev/null ||
+        fail "no window [$2] for $1"
 }
 
-# Starts Morvessa.exe (or the copy MORVESSA names) in the background, after the Wine
-# program and arguments given; PROGRAM is its ID.
-start_program() {
-    wine "$@" "${MORVESSA:-$BIN/Morvessa.exe}" &
-    PROGRAM=$!
-    wine_track "$PROGRAM"
-}
-open_dialog() { # [arguments of start_program]
-    start_program "$@"
-    wait_window Quenlath || fail "the main dialog did not appear"
-}
+# Starts Morvessa.exe (or the program EXE names) in the background, after the Wine program
+# and arguments given; PROGRAM is its ID.
+start_program() { wine "$@" "${EXE:-$BIN/Morvessa.exe}" & PROGRAM=$! WINE_PIDS+=($!); }
+open_dialog() { start_program "$@" && wait_window Quenlath || fail "the main dialog did not appear"; }
+wait_ends() { poll "$2" not kill -0 "$1" 2>/dev/null || fail "$3 did not end within $2 s"; } # pid seconds what
 # Presses a button of the program's window (2: Cancel) and waits for the program to end.
-close_with() { # button what
-    tool click Quenlath "$1"
-    wait_ends "$PROGRAM" 20 "Morvessa.exe ($2)"
-}
+close_with() { tool click Quenlath "$1"; wait_ends "$PROGRAM" 20 "Morvessa.exe ($2)"; } # button what
 
-# Picks F: in the main dialog and presses OK: the notice must appear.
-pick_f() { # what
+# Picks F: in the main dialog and presses OK: the notice must appear unless HideMsg hides it.
+pick_f() { # what [hidden]
     tool select Quenlath 1002 F:
     tool click Quenlath 1
-    poll 10 windows_show Quenlath "control id=1003" || fail "$1: the notice did not appear"
+    [ "${2:-}" = hidden ] || poll 10 windows_show Quenlath "control id=1003" || fail "$1: the notice did not appear"
+}
+
+# Opens the About box of the main dialog, checks its version label (and takes a
+# screenshot) and closes it: the main dialog is usable again.
+check_about() { # about-title expected-label [screenshot]
+    tool syscommand Quenlath 32989
+    shows "no About box" "$1" "control id=1006"
+    [ -z "${3:-}" ] || screenshot "$3" "$1"
+    check_eq "About version label" "$2" "$(tool list "$1" | sed -n 's/^  control id=1006 text=//p')"
+    tool click "$1" 1
+    poll 10 not windows_show "$1" "control id=1006" || fail "the About box did not close"
+    windows_show Quenlath "window enabled=1" || fail "the main dialog stayed disabled"
 }
 
 # A message box instead of the main dialog, or over it when "over" is given; its OK ends
@@ -237,44 +205,26 @@ expect_message_box() { # text what [screenshot] [over]
     close_with 1 "$2"
 }
 
-ended() { ! kill -0 "$1" 2>/dev/null; }
-wait_ends() { # pid seconds what
-    if poll "$2" ended "$1"; then
-        wait "$1" 2>/dev/null
-    else
-        fail "$3 did not end within $2 s"
-    fi
-}
+fail() { echo "    FAIL: $*"; CASE_OK=0; }
+check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what expected actual
 
-fail() {
-    echo "    FAIL: $*"
-    CASE_OK=0
-}
-check_eq() { # what expected actual
-    [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"
-}
+# The case_ functions in the order the script defines them (with extdebug, declare -F tells
+# the line of each).
+defined_cases() { shopt -s extdebug; declare -F $(compgen -A function case_) | sort -k2n | sed 's/^case_\([^ ]*\) .*/\1/'; }
 
-# Runs the cases (every name in ALL_CASES when none is given), calling AFTER_EACH_CASE,
+# Runs the cases (every one the script defines when none is given), calling AFTER_EACH_CASE,
 # when set, after each.
 run_cases() { # suite [case...]
-    local suite=$1 started
-    shift
-    for CASE in "${@:-${ALL_CASES[@]}}"; do
-        CASE_OK=1
-        started=$SECONDS
+    local cases=("${@:2}") failed=() started
+    [ $# -gt 1 ] || mapfile -t cases < <(defined_cases)
+    for CASE in "${cases[@]}"; do
+        CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"
         "case_$CASE"
-        [ -n "${AFTER_EACH_CASE:-}" ] && "$AFTER_EACH_CASE"
-        if [ "$CASE_OK" = 1 ]; then
-            PASSED=$((PASSED + 1))
-            echo "[  OK  ] $CASE ($((SECONDS - started)) s)"
-        else
-            FAILED=$((FAILED + 1))
-            FAILURES+=("$CASE")
-            echo "[ FAIL ] $CASE ($((SECONDS - started)) s)"
-        fi
+        ${AFTER_EACH_CASE:-}
+        [ "$CASE_OK" = 1 ] || failed+=("$CASE")
+        echo "[ $([ "$CASE_OK" = 1 ] && echo " OK " || echo FAIL) ] $CASE ($((SECONDS - started)) s)"
     done
-    [ "$FAILED" -eq 0 ] || echo "Failed: ${FAILURES[*]}"
-    echo "$suite: $PASSED passed, $FAILED failed"
-    [ "$FAILED" -eq 0 ]
+    echo "$1: $((${#cases[@]} - ${#failed[@]})) passed, ${#failed[@]} failed${failed[*]:+ (${failed[*]})}"
+    [ ${#failed[@]} = 0 ]
 }
