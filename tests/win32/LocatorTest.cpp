@@ -77,10 +77,15 @@ TEST_F(LocatorTest, EntriesThatNameNoDriveAreSkipped) {
     EXPECT_EQ(m_chLetter, 0);
 }
 
-TEST_F(LocatorTest, DvdRamFallback) {
-    GTEST_SKIP() << "Wine's CM_Get_Parent always fails, so no DVD-RAM parent is ever found; "
-                    "the decisions are covered by DriveIds.*, DvdRamId.* and "
-                    "DriveLetter.DvdRamEntryMatchesOnlyThroughItsParent natively";
+// Wine's CM_Locate_DevNodeW and CM_Get_Parent always fail, so a DVD-RAM entry's parent is
+// never confirmed here: the entry must then be passed over. The match through a confirmed
+// parent is DriveLetter.DvdRamEntryMatchesOnlyThroughItsParent, natively.
+TEST_F(LocatorTest, ADvdRamEntryWithoutAConfirmedParentIsSkipped) {
+    CPlantedDevice ide(kIdeInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', L"\\??\\DVDRAM#CDROM#6&1f&0&0#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
+    PlantMountEntry(L'Z', kIdePath);
+    EXPECT_TRUE(Locate());
+    EXPECT_EQ(m_chLetter, u'Z');
 }
 
 } // namespace
