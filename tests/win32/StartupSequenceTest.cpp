@@ -88,31 +88,17 @@ std::wstring Text(UINT nID) {
     return std::wstring(CResourceString(nID));
 }
 
-// Runs one of this program's disabled tests in a new process, with the Administrators
-// group disabled when asked; true when it passed.
+// Runs one of this program's disabled tests in a new process, through the window tool with
+// the Administrators group disabled when asked; true when it passed.
 bool RunInChild(const wchar_t* pszTest, bool bRestricted) {
-    HANDLE hToken = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &hToken);
-    HANDLE hRunAs = hToken;
+    std::wstring line = Sibling(L"win32_tests.exe", std::wstring(L"--gtest_brief=1 "
+                                                                 L"--gtest_also_run_disabled_tests "
+                                                                 L"--gtest_filter=") +
+                                                        pszTest);
     if (bRestricted) {
-        SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-        PSID administrators = nullptr;
-        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators);
-        SID_AND_ATTRIBUTES disabled = {administrators, 0};
-        CreateRestrictedToken(hToken, 0, 1, &disabled, 0, nullptr, 0, nullptr, &hRunAs);
-        FreeSid(administrators);
+        line = Sibling(L"windowtool.exe", L"run restricted " + line);
     }
-    DWORD dwExitCode = RunAndWait(
-        Sibling(L"win32_tests.exe", std::wstring(L"--gtest_brief=1 --gtest_also_run_disabled_tests "
-                                                 L"--gtest_filter=") +
-                                        pszTest),
-        hRunAs);
-    if (hRunAs != hToken) {
-        CloseHandle(hRunAs);
-    }
-    CloseHandle(hToken);
-    return dwExitCode == 0;
+    return RunAndWait(line) == 0;
 }
 
 TEST(Startup, ADriveOpensTheMainDialogOnce) {

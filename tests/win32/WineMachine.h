@@ -137,14 +137,14 @@ inline std::wstring Sibling(const wchar_t* program, const std::wstring& argument
     return arguments.empty() ? path : path + L" " + arguments;
 }
 
-// Runs a command line, with that token when given, and waits at most a minute; its exit code,
-// or 1 when it could not start or did not end.
-inline DWORD RunAndWait(std::wstring commandLine, HANDLE token = nullptr) {
+// Runs a command line and waits at most a minute; its exit code, or 1 when it could not
+// start or did not end.
+inline DWORD RunAndWait(std::wstring commandLine) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
         return 1;
     }
     DWORD exitCode = 1;
