@@ -72,7 +72,7 @@ case_about_box() {
 # installer's, which must fit the About box in every language.
 case_languages() {
     recording_machine ide E
-    wine reg add "$PRODUCT_KEY" /v VERSION /d "V3.02L10 M00" /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v VERSION /d "V3.02L10 M00"
     plant_batch 11
     local locale name cancel notice about message
     while IFS='|' read -r locale name cancel notice about message _; do
@@ -92,7 +92,7 @@ case_languages() {
 # left without a letter, in every language above).
 case_change_outcomes() {
     recording_machine ide E
-    wine reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
     local code text
     while IFS='|' read -r code text; do
         plant_batch "$code"
@@ -110,7 +110,7 @@ ROWS
 # says the change is still running.
 case_waits_for_the_change() {
     recording_machine ide E
-    wine reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
     plant_batch wait
     LANG=C LC_ALL=C open_dialog
     pick_f "waiting" hidden
@@ -124,7 +124,7 @@ case_dpi() {
     XVFB_SCREEN=1600x1200x24 recording_machine ide E
     local dpi width
     for dpi in 96 144 192; do
-        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+        wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
         open_dialog
         screenshot "$SHOTS/en-main-$dpi.png" '^Quenlath$'
         width=$(identify -format %w "$SHOTS/en-main-$dpi.png" 2>/dev/null)

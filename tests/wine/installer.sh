@@ -104,8 +104,8 @@ case_program_running() {
 # record.
 case_locked_file() {
     local older='V3.02L09 M00'
-    wine reg add "$PRODUCT_KEY" /v VERSION /d "$older" /f >/dev/null 2>&1
-    wine reg add "$UNINSTALL_KEY" /v DisplayVersion /d "$older" /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v VERSION /d "$older"
+    wine_reg add "$UNINSTALL_KEY" /v DisplayVersion /d "$older"
     # The window tool keeps assign.bat open, shared for reading only.
     EXE=$PROGRAM_FOLDER\\assign.bat start_program "$BIN/windowtool.exe" hold
     sleep 1
@@ -129,14 +129,14 @@ case_silent_uninstall() {
 # program folder; only its own values and files go.
 case_uninstall_keeps_the_rest() {
     silent install 0 "the second install"
-    wine reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1 /f >/dev/null 2>&1
-    wine reg add "$PRODUCT_KEY" /v Kept /d yes /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
+    wine_reg add "$PRODUCT_KEY" /v Kept /d yes
     printf 'notes\r\n' >"$FOLDER/notes.txt"
     silent uninstall 0 "an uninstall"
     check_eq "values left in the product key" "Kept" \
         "$(wine reg query "$PRODUCT_KEY" 2>/dev/null | tr -d '\r' | awk '/^ +[^ ]+ +REG_/ { print $1 }')"
     check_eq "files left in the program folder" $'notes.txt\nuninstall.exe' "$(ls "$FOLDER" 2>/dev/null)"
-    wine reg delete 'HKLM\Software\Korvane' /f >/dev/null 2>&1
+    wine_reg delete 'HKLM\Software\Korvane'
     rm -rf "${FOLDER%/*}"
 }
 

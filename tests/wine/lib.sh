@@ -104,9 +104,9 @@ wine_plant_drive() { # ide|usb letter
     wineserver -k 2>/dev/null || true
     wineserver -w
     wineserver -p
-    wine reg add 'HKLM\SYSTEM\MountedDevices' /f /t REG_BINARY \
+    wine_reg add 'HKLM\SYSTEM\MountedDevices' /t REG_BINARY \
         /v "$(printf '\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}' "'${2^^}")" \
-        /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')" >/dev/null 2>&1
+        /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')"
 }
 
 # A machine: Xvfb, a fresh prefix, and the drive (ide, usb or none) at that letter.
@@ -130,6 +130,8 @@ plant_batch() { # record|wait|exit-code
     esac >"$batch"
 }
 
+# Adds or deletes a key or value with `wine reg`, quietly and without asking.
+wine_reg() { wine reg "$@" /f >/dev/null 2>&1; }
 # A registry value as `wine reg query` shows it (wine reg is 32-bit: it sees the view the
 # program reads), or nothing.
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; } # key name

@@ -51,16 +51,16 @@ case_batch_missing() {
 case_program_files_missing() {
     recording_machine ide E
     local key='HKLM\Software\Microsoft\Windows\CurrentVersion' value='ProgramFilesDir (x86)'
-    wine reg delete "$key" /v ProgramFilesDir /reg:64 /f >/dev/null 2>&1
-    wine reg delete "$key" /v "$value" /reg:64 /f >/dev/null 2>&1
+    wine_reg delete "$key" /v ProgramFilesDir /reg:64
+    wine_reg delete "$key" /v "$value" /reg:64
     change_letter "ProgramFiles missing" "" "$MISSING"
     no_window_left "ProgramFiles missing"
     # A relative folder could name anything: it is refused the same way.
-    wine reg add "$key" /v "$value" /d 'Program Files (x86)' /reg:64 /f >/dev/null 2>&1
+    wine_reg add "$key" /v "$value" /d 'Program Files (x86)' /reg:64
     change_letter "ProgramFiles relative" "" "$MISSING"
     check_eq "assign.bat calls without a usable ProgramFiles" "" "$(wine_batch_calls)"
     # With the variable back, the same machine launches the batch.
-    wine reg add "$key" /v "$value" /d 'C:\Program Files (x86)' /reg:64 /f >/dev/null 2>&1
+    wine_reg add "$key" /v "$value" /d 'C:\Program Files (x86)' /reg:64
     change_letter "ProgramFiles back"
     check_eq "assign.bat calls with ProgramFiles back" "E: F:" "$(wine_batch_calls)"
 }
@@ -70,7 +70,7 @@ case_program_files_missing() {
 # without administrator rights never gets that far: e2e.sh's not_administrator.)
 case_product_key_read_only() {
     recording_machine ide E
-    wine reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 0
     tool lockkey 'Software\Korvane\Morvessa' || fail "could not lock the key"
     change_letter "read-only key" tick
     no_window_left "read-only key"
