@@ -17,6 +17,9 @@
 Unicode true
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; Two builds of the same sources give the same installer: no build dates are stored with
+; the files (they are installed with the date of installation).
+SetDateSave off
 
 !ifndef VERSION | VERSION_NUMBERS | MORVESSA_EXE | ASSIGN_BAT | ICON | OUTFILE
   !error "Pass VERSION, VERSION_NUMBERS, MORVESSA_EXE, ASSIGN_BAT, ICON and OUTFILE with -D."
