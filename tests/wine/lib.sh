@@ -140,14 +140,15 @@ wine_batch_calls() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/assign-calls.t
 # The languages and the texts the tests expect in each, one language a line (languages.txt).
 languages() { grep -v '^#' "$ROOT/tests/wine/languages.txt"; }
 
-# Starts Xvfb on a display it finds free (a screen of XVFB_SCREEN, 1024x768x24 by default)
-# and exports DISPLAY.
+# Starts Xvfb (a screen of XVFB_SCREEN, 1024x768x24 by default) on the display that
+# QUENLATH_DISPLAY names (99 or :99), or else on the lowest free one, and exports DISPLAY.
 wine_start_xvfb() {
     local display
     display=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$display" >/dev/null 2>&1 &
+    Xvfb ${QUENLATH_DISPLAY:+":${QUENLATH_DISPLAY#:}"} -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" \
+        -nolisten tcp 3>"$display" >/dev/null 2>&1 &
     WINE_PIDS+=($!)
-    poll 5 test -s "$display" || echo "Xvfb did not start" >&2
+    poll 5 test -s "$display" || echo "Xvfb did not start${QUENLATH_DISPLAY:+ on :${QUENLATH_DISPLAY#:}}" >&2
     export DISPLAY=":$(cat "$display")"
     rm -f "$display"
 }
