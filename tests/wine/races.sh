@@ -27,9 +27,8 @@ case_ten_copies() {
     recording_machine ide E
     local program trial line
     program=$(winepath -w "$BIN/Morvessa.exe")
-    echo "    \"held\": of the copies started at once, only one showed the main dialog; the others"
-    echo "    ended, with the message that it cannot be run or silently (they brought that dialog"
-    echo "    to the front); and once all had ended, a new start showed the dialog again."
+    echo "    \"held\": of the copies started at once only one showed the main dialog, the others ended (with"
+    echo "    the message or silently, having brought that dialog to the front), and a new start showed it again."
     for trial in $(seq "${RACE_TRIALS:-20}"); do
         line=$(tool race "${RACE_COPIES:-10}" Quenlath "$program" "The Quenlath cannot be run.")
         echo "    trial $trial: $line"
