@@ -2,7 +2,8 @@
 # Builds Morvessa.exe, Quenlath-setup.exe and SHA256SUMS twice, in build/repro-a and
 # build/repro-b, each from its own copy of the sources (the files git tracks and new ones
 # it does not ignore, dated at the copy), one after the other, and checks that both builds
-# give the same bytes. Prints the hashes, or the first byte where each file differs.
+# give the same bytes and that SHA256SUMS holds their hashes. Prints the hashes, or the
+# first byte where each file differs.
 #   tests/reproducible.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,5 +23,6 @@ status=0
 for file in Morvessa.exe Quenlath-setup.exe SHA256SUMS; do
     cmp build/repro-{a,b}/build/bin/$file || status=1
 done
+(cd build/repro-a/build/bin && sha256sum --check --quiet SHA256SUMS) || status=1
 [ "$status" = 1 ] || { sed 's/^/    /' build/repro-a/build/bin/SHA256SUMS; echo "reproducible: both builds are byte-identical"; }
 exit "$status"
