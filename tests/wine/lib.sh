@@ -52,6 +52,7 @@ wine_new_prefix() { # prefix
     local template=$ROOT/build/wine/template dir
     local shared=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
     if [ ! -f "$template/system.reg" ]; then
+        echo "    booting the template Wine prefix in $template (once, about 20 s)"
         rm -rf "$template.new" && mkdir -p "$template.new"
         WINEPREFIX="$template.new" wineboot -i >/dev/null 2>&1
         # CJK glyphs need a CJK font mapped for the dialog fonts.
@@ -216,14 +217,18 @@ check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what exp
 defined_cases() { shopt -s extdebug; declare -F $(compgen -A function case_) | sort -k2n | sed 's/^case_\([^ ]*\) .*/\1/'; }
 
 # Runs the cases (every one the script defines when none is given), calling AFTER_EACH_CASE,
-# when set, after each.
+# when set, after each. A case that runs long (one waits out the program's 60 s) says so
+# every 30 s.
 run_cases() { # suite [case...]
-    local cases=("${@:2}") failed=() started
+    local cases=("${@:2}") failed=() started ticker
     [ $# -gt 1 ] || mapfile -t cases < <(defined_cases)
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"
+        while sleep 30 && kill -0 $$ 2>/dev/null; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
+        ticker=$!
         "case_$CASE"
+        pkill -P "$ticker"; kill "$ticker" # its sleep, then the loop
         ${AFTER_EACH_CASE:-}
         [ "$CASE_OK" = 1 ] || failed+=("$CASE")
         echo "[ $([ "$CASE_OK" = 1 ] && echo " OK " || echo FAIL) ] $CASE ($((SECONDS - started)) s)"
