@@ -228,7 +228,7 @@ run_cases() { # suite [case...]
         while sleep 30 && kill -0 $$ 2>/dev/null; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
         ticker=$!
         "case_$CASE"
-        pkill -P "$ticker"; kill "$ticker" # its sleep, then the loop
+        pkill -P "$ticker"; kill "$ticker" 2>/dev/null # its sleep, then the loop (if it is still there)
         ${AFTER_EACH_CASE:-}
         [ "$CASE_OK" = 1 ] || failed+=("$CASE")
         echo "[ $([ "$CASE_OK" = 1 ] && echo " OK " || echo FAIL) ] $CASE ($((SECONDS - started)) s)"
