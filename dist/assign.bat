@@ -197,17 +197,20 @@ rem language of the rest: a folder mount point is never a letter, whatever its n
 rem listing goes to a file and is read back from it: "for /f" over a command would run that
 rem command through a second cmd, and so that cmd's AutoRun.
 :volumes
-del "%LISTING%" 2>nul
-"%MOUNTVOL%" >"%LISTING%" 2>nul
 setlocal
 set "LISTED="
 set "ABOVE=none"
 set "AT_CURRENT=none"
 set "AT_NEW=none"
+rem A listing that cannot be removed first (held open) is not read again, stale.
+del "%LISTING%" 2>nul
+if exist "%LISTING%" goto :listed
+"%MOUNTVOL%" >"%LISTING%" 2>nul
 for /f "usebackq tokens=*" %%L in ("%LISTING%") do (
     set "LINE=%%L"
     call :listing_line
 )
+:listed
 if not defined LISTED (
     set "AT_CURRENT=unknown"
     set "AT_NEW=unknown"

@@ -67,11 +67,8 @@ expect() { # what status table [call...]
         "$(sed 's/\r$//; s/.*/[&]/' "$C_DRIVE/mountvol/calls.txt" 2>/dev/null)"
 }
 
-# Checks the event-log entries the run wrote, one a line (the eventcreate arguments).
-expect_events() { # what [entry...]
-    check_eq "event log after $1" "$([ $# = 1 ] || printf '%s\n' "${@:2}")" "$(tr -d '\r' 2>/dev/null <"$C_DRIVE/mountvol/events.txt")"
-}
-event() { echo "/L APPLICATION /T $1 /SO Quenlath /ID $2 /D assign.bat $3"; } # type id description
+# Checks the run's event-log entry (eventcreate's arguments), or that it wrote none.
+expect_event() { check_eq "event log after $1" "${2:+/L APPLICATION /T $2 /SO Quenlath /ID $3 /D assign.bat $4}" "$(tr -d '\r' 2>/dev/null <"$C_DRIVE/mountvol/events.txt")"; } # what [type id description]
 
 # Resets the machine with the cue, runs assign.bat with the arguments, checks the outcome.
 attempt() { reset_machine "$2"; run_assign "$1"; expect "$1" "${@:3}"; } # arguments cue status table [call...]
@@ -83,7 +80,7 @@ attempt() { reset_machine "$2"; run_assign "$1"; expect "$1" "${@:3}"; } # argum
 case_bad_arguments() {
     local row arguments
     while IFS='|' read -ra row; do
-        for arguments in "${row[@]:1}"; do attempt "$arguments" "" "${row[0]}" "$TABLE" && expect_events "$arguments"; done
+        for arguments in "${row[@]:1}"; do attempt "$arguments" "" "${row[0]}" "$TABLE" && expect_event "$arguments"; done
     done <<'ROWS'
 1||E:|E: F: G:|E: F: ""|E: F: "
 2|"" F:|@: F:|E:\ F:|EE: F:|E F:|1: F:|"E:&echo" F:
@@ -92,58 +89,42 @@ case_bad_arguments() {
 ROWS
 }
 
-# The normal change, from the 32-bit cmd.exe that a 32-bit program starts: tools named
-# mountvol in the current folder and first on PATH must not be the ones that run, and a file
-# linked at the lock's former place in a folder any user can write stays untouched. Then a
-# drive at B:, given quoted and in lower case.
+# The normal change, from the 32-bit cmd.exe that a 32-bit program starts, whose PATH does
+# not reach the stand-ins: only their full paths do. A file linked at the lock's former
+# place, in a folder any user can write, stays untouched. Then a drive at B:, given quoted
+# and in lower case.
 case_change() {
-    mkdir -p "$C_DRIVE/decoy"
-    printf '@echo %%*>> C:\\decoy\\called.txt\r\n' | tee "$C_DRIVE/decoy/mountvol.cmd" >"$C_DRIVE/decoy/mountvol.bat"
-    echo kept >"$C_DRIVE/decoy/hosts"
-    ln -f "$C_DRIVE/decoy/hosts" "$C_DRIVE/windows/temp/Quenlath-assign.lock"
-    BEFORE=$'@cd /d C:\\decoy\r\n@set "PATH=C:\\decoy;%PATH%"\r\n' attempt "E: F:" "" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    echo kept >"$C_DRIVE/hosts"
+    ln -f "$C_DRIVE/hosts" "$C_DRIVE/windows/temp/Quenlath-assign.lock"
+    attempt "E: F:" "" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
     check_eq "messages of a successful change" "" "$(cat "$WORK/run.err")"
-    expect_events "E: F:" "$(event INFORMATION 100 'E: F: ended with exit code 0: done: the volume has the letter F:.')"
-    [ -e "$C_DRIVE/decoy/called.txt" ] && fail "a mountvol of the current folder or PATH ran"
-    check_eq "a file linked at the former lock" kept "$(cat "$C_DRIVE/decoy/hosts")"
+    expect_event "E: F:" INFORMATION 100 'E: F: ended with exit code 0: done: the volume has the letter F:.'
+    check_eq "a file linked at the former lock" kept "$(cat "$C_DRIVE/hosts")"
     TABLE=$(optical_at 'B:\') attempt '"b:" g:' "" 0 "$(optical_at 'G:\')" "$LIST" 'B:\ /D' "$LIST" "G:\\ $OPTICAL" "$LIST"
-}
-
-# Under the 64-bit cmd.exe there is no Sysnative; the tool is in System32.
-case_change_from_64_bit_cmd() {
-    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) attempt "E: F:" "" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
-}
-
-# Only whole lines count, whatever the help text's language and the indent: a folder whose
-# name begins with a brace or a space is no drive letter, so D: moves the data volume.
-case_listings() {
-    attempt "E: F:" "help fr" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    # Under the 64-bit cmd.exe there is no Sysnative; the tools are in System32.
+    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) attempt "E: F:" "help fr" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
+    # Only whole lines count, whatever the indent: a folder whose name begins with a brace or
+    # a space is no drive letter, so D: moves the data volume.
     attempt "E: F:" "indent tab" 0 "$(optical_at 'F:\')" "${E_TO_F[@]}"
     attempt "D: G:" "" 0 "$(optical_at 'E:\' 'G:\')" "$LIST" 'D:\ /D' "$LIST" "G:\\ $DATA" "$LIST"
 }
 
-# Without the system's mountvol or the lock folder beside the batch, nothing runs.
-case_missing() {
+# Refusals: nothing changes, and no more than the one listing runs; without the system's
+# mountvol or the lock folder beside the batch, nothing runs.
+case_refusals() {
     BEFORE=$'@del C:\\windows\\Sysnative\\mountvol.exe\r\n' attempt "E: F:" "" 5 "$TABLE"
     BEFORE="@rd /s /q \"$PROGRAM_FOLDER\\lock\""$'\r\n' attempt "E: F:" "" 13 "$TABLE"
-    expect_events "E: F: without the lock folder" "$(event WARNING 113 'E: F: ended with exit code 13: the folder lock beside assign.bat is missing or cannot be written; run the installed assign.bat.')"
-}
-
-# Refusals: nothing changes, and no more than the one listing runs.
-case_refusals() {
+    expect_event "E: F: without the lock folder" WARNING 113 'E: F: ended with exit code 13: the folder lock beside assign.bat is missing or cannot be written; run the installed assign.bat.'
     attempt "M: G:" "help fr" 6 "$TABLE" "$LIST"
     attempt "E: F:" "fail list 1" 5 "$TABLE" "$LIST"
     attempt "E: h:" "help fr" 7 "$TABLE" "$LIST"
-    expect_events "E: h:" "$(event WARNING 107 'E: H: ended with exit code 7: H: already names a volume.')"
     # A drive letter made like subst's, for a folder, and a CD variable in the environment
-    # that would hide the current folder from the check.
+    # that would hide the current folder from the check; then a network drive the account
+    # reconnects at sign-in, a key without values. (No later case uses K: or Q:.)
     ln -sfn "$C_DRIVE/windows" "$WINEPREFIX/dosdevices/k:"
     BEFORE=$'@set "CD=C:\\"\r\n' attempt "E: K:" "" 8 "$TABLE" "$LIST"
-    rm "$WINEPREFIX/dosdevices/k:"
-    # A network drive the account reconnects at sign-in: a key without values.
     wine_reg add 'HKCU\Network\Q'
     attempt "E: Q:" "" 8 "$TABLE" "$LIST"
-    wine_reg delete 'HKCU\Network\Q'
 }
 
 # Failures of the change itself, and the way back. A step that mountvol may have done but
@@ -155,7 +136,7 @@ case_rollback() {
     attempt "E: F:" 'fail list 3' 10 "$TABLE" "${E_TO_F[@]}" 'F:\ /D' "E:\\ $OPTICAL" "$LIST"
     attempt "E: F:" 'fail assign *' 11 "$(optical_at)" "${E_TO_F[@]}" "E:\\ $OPTICAL" "$LIST"
     # The message printed and recorded names the volume left without a letter.
-    expect_events "E: F: with no letter left" "$(event ERROR 111 "E: F: ended with exit code 11: F: could not be assigned, and E: could not be put back: give the volume $OPTICAL its letter in Disk Management.")"
+    expect_event "E: F: with no letter left" ERROR 111 "E: F: ended with exit code 11: F: could not be assigned, and E: could not be put back: give the volume $OPTICAL its letter in Disk Management."
 }
 
 # Three changes started together, the first with a slow mountvol: the others wait for its

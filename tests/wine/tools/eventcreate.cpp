@@ -2,13 +2,10 @@
 // appends its arguments, separated by one space, as one line to C:\mountvol\events.txt.
 
 #include <fstream>
-#include <string>
 
 int main(int argc, char** argv) {
-    std::string arguments;
+    std::ofstream events("C:\\mountvol\\events.txt", std::ios::app);
     for (int i = 1; i < argc; ++i) {
-        arguments += (i > 1 ? " " : "") + std::string(argv[i]);
+        events << argv[i] << (i + 1 < argc ? " " : "\n");
     }
-    std::ofstream("C:\\mountvol\\events.txt", std::ios::app) << arguments << "\n";
-    return 0;
 }

@@ -33,42 +33,28 @@ namespace {
 const std::string kFolder = "C:\\mountvol\\";
 
 const char kEnglishHelp[] = "Creates, deletes or lists a volume mount point.\n\n"
-                            "MOUNTVOL [drive:]path VolumeName\n"
-                            "    /D          Removes the mount point from the folder.\n\n"
                             "Possible values for VolumeName along with current mount points are:\n";
-// In code page 850, the console's on French Windows: 0x82 is "é", 0x97 "ù".
+// In code page 850, the console's on French Windows, 0x82 is "é".
 const char kFrenchHelp[] =
     "Cr\x82\x65, supprime ou r\x82pertorie un point de montage de volume.\n\n"
-    "MOUNTVOL [lecteur:]chemin NomVolume\n"
-    "    /D          Supprime le point de montage o\x97 il r\x82side.\n\n"
     "Valeurs possibles pour NomVolume avec les points de montage actuels :\n";
 
-std::vector<std::string> CueLines() {
-    std::ifstream file(kFolder + "cues.txt");
-    std::vector<std::string> cues;
-    for (std::string line; std::getline(file, line);) {
-        cues.push_back(line);
+std::vector<std::string> Lines(const std::string& file) {
+    std::ifstream in(kFolder + file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
     }
-    return cues;
+    return lines;
 }
+const std::vector<std::string> g_cues = Lines("cues.txt");
+
 bool Cued(const std::string& cue) {
-    const auto cues = CueLines();
-    return std::find(cues.begin(), cues.end(), cue) != cues.end();
+    return std::find(g_cues.begin(), g_cues.end(), cue) != g_cues.end();
 }
 // Whether cues.txt asks this operation to fail at `where` (X:\ or the listing's number).
 bool Fails(const std::string& operation, const std::string& where) {
     return Cued("fail " + operation + " *") || Cued("fail " + operation + " " + where);
-}
-
-// Records the call in calls.txt; answers the number of listings (empty lines) so far.
-int Record(const std::string& arguments) {
-    std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
-    std::ifstream calls(kFolder + "calls.txt");
-    int listings = 0;
-    for (std::string line; std::getline(calls, line);) {
-        listings += line.empty() ? 1 : 0;
-    }
-    return listings;
 }
 
 // Mount point ("" where a volume has none) and volume name, in the file's order.
@@ -76,8 +62,7 @@ using MountTable = std::vector<std::pair<std::string, std::string>>;
 
 MountTable ReadTable() {
     MountTable table;
-    std::ifstream file(kFolder + "table.txt");
-    for (std::string line; std::getline(file, line);) {
+    for (const auto& line : Lines("table.txt")) {
         const auto space = line.rfind(' ');
         table.emplace_back(space == std::string::npos ? "" : line.substr(0, space),
                            line.substr(space + 1));
@@ -112,14 +97,11 @@ bool Change(MountTable& table, const std::string& point, const std::string& targ
     if (Fails(removal ? "remove" : "assign", point) || removal == (at == table.end())) {
         return false;
     }
-    const auto bare = std::find(table.begin(), table.end(), std::make_pair(std::string(), target));
-    if (removal) {
-        at->first.clear();
-    } else if (bare != table.end()) {
-        bare->first = point;
-    } else {
-        table.emplace_back(point, target);
-    }
+    // An assignment takes the volume's line without a mount point, or a new one.
+    auto line =
+        removal ? at : std::find(table.begin(), table.end(), std::make_pair(std::string(), target));
+    line = line == table.end() ? table.emplace(line, "", target) : line;
+    line->first = removal ? "" : point;
     return true;
 }
 
@@ -130,8 +112,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments += (i > 1 ? " " : "") + std::string(argv[i]);
     }
-    const int listings = Record(arguments);
-    for (const auto& cue : CueLines()) {
+    // The listings so far are the empty lines among the calls.
+    std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
+    const auto calls = Lines("calls.txt");
+    const auto listings = std::count(calls.begin(), calls.end(), "");
+    for (const auto& cue : g_cues) {
         if (cue.rfind("slow ", 0) == 0) {
             Sleep(static_cast<DWORD>(std::stoul(cue.substr(5))));
         }
