@@ -37,7 +37,7 @@ const char kEnglishHelp[] = "Creates, deletes or lists a volume mount point.\n\n
 // In code page 850, the console's on French Windows, 0x82 is "é".
 const char kFrenchHelp[] =
     "Cr\x82\x65, supprime ou r\x82pertorie un point de montage de volume.\n\n"
-    "Valeurs possibles pour NomVolume avec les points de montage actuels :\n";
+    "Valeurs possibles pour \"NomVolume\" avec les points de montage actuels :\n";
 
 std::vector<std::string> Lines(const std::string& file) {
     std::ifstream in(kFolder + file);
