@@ -83,13 +83,12 @@ call :system_tool mountvol MOUNTVOL
 if not defined MOUNTVOL goto :no_tool
 rem The current folder may be on the volume that loses its letter.
 cd /d "%SystemRoot%"
-if not exist "%LOCKDIR%\" goto :no_lock
 
 rem One change at a time: the change's output goes to the lock file, which cmd holds open
 rem and unshared until the change ends, so a second run cannot open it and tries again each
 rem second. Its error output is discarded with the "file in use" text of each try, so the
 rem change leaves its message in MESSAGE. A lock file that does not exist is held by no one:
-rem then the folder cannot be written.
+rem then the folder is missing or cannot be written.
 set "TRIES=10"
 :take_lock
 set "RESULT="

@@ -55,8 +55,7 @@ reset_machine() { # [cue...]
 run_assign() { # argument-text [name]
     local name=${2:-run}
     printf '%s@"%s\\assign.bat" %s\r\n' "${BEFORE:-}" "$PROGRAM_FOLDER" "$1" >"$C_DRIVE/$name.cmd"
-    ${WINE:-wine} cmd /c "C:\\$name.cmd" >/dev/null 2>"$WORK/$name.err"
-    STATUS=$?
+    ${WINE:-wine} cmd /c "C:\\$name.cmd" >/dev/null 2>"$WORK/$name.err"; STATUS=$?
 }
 
 # Checks the exit code, the mount table after, and the mountvol calls, one a line.
@@ -109,10 +108,12 @@ case_change() {
     attempt "D: G:" "" 0 "$(optical_at 'E:\' 'G:\')" "$LIST" 'D:\ /D' "$LIST" "G:\\ $DATA" "$LIST"
 }
 
-# Refusals: nothing changes, and no more than the one listing runs; without the system's
-# mountvol or the lock folder beside the batch, nothing runs.
+# Refusals: nothing changes, and no more than the one listing runs; without SystemRoot or
+# the lock folder beside the batch, nothing runs: not even a tool of that name in a folder
+# any user may create at the root of the current drive.
 case_refusals() {
-    BEFORE=$'@del C:\\windows\\Sysnative\\mountvol.exe\r\n' attempt "E: F:" "" 5 "$TABLE"
+    mkdir -p "$C_DRIVE/System32" && cp "$BIN/eventcreate.exe" "$BIN/mountvol.exe" "$C_DRIVE/System32/"
+    BEFORE=$'@cd /d C:\\\r\n@set "SystemRoot="\r\n' attempt "E: F:" "" 5 "$TABLE" && expect_event "E: F: without SystemRoot"
     BEFORE="@rd /s /q \"$PROGRAM_FOLDER\\lock\""$'\r\n' attempt "E: F:" "" 13 "$TABLE"
     expect_event "E: F: without the lock folder" WARNING 113 'E: F: ended with exit code 13: the folder lock beside assign.bat is missing or cannot be written; run the installed assign.bat.'
     attempt "M: G:" "help fr" 6 "$TABLE" "$LIST"
