@@ -27,7 +27,8 @@ rem
 rem Each ending from 0 and 5 on is recorded in the Application event log, source "Quenlath",
 rem event ID 100 + the exit code: information for 0, error for 11, warning for the rest.
 rem Argument errors are not recorded: no change was begun, and their text is not fit to be
-rem passed on to another command line.
+rem passed on to another command line. Nor is anything recorded without SystemRoot, nor on
+rem Windows XP Home, which lacks eventcreate.exe.
 rem
 rem It runs elevated, so it trusts no file or folder a standard user can write, and no
 rem environment variable but SystemRoot, which the program sets. Only the system's own tools
@@ -242,7 +243,8 @@ for %%T in ("%SystemRoot%\Sysnative\%1.exe" "%SystemRoot%\System32\%1.exe") do (
 exit /b 0
 
 rem :record writes the ending to the Application event log through eventcreate.exe, which
-rem Windows XP Home lacks: there nothing is recorded.
+rem Windows XP Home lacks: there nothing is recorded. Without SystemRoot the tool's path
+rem would be a folder at the root of the current drive, which any user may create.
 :record
 if not defined SystemRoot exit /b 0
 call :system_tool eventcreate EVENTCREATE

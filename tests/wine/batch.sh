@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Tests of assign.bat under Wine. Wine has no mountvol.exe: a stand-in of ours
-# (tools/mountvol.cpp) answers from a scripted mount table in C:\mountvol, fails or is slow
-# on cue, and records each call, so each case checks the exit code, the exact calls and the
-# table after.
-#   tests/wine/batch.sh <folder with mountvol.exe> [case...]
+# (tools/mountvol.cpp) answers from a scripted mount table in C:\mountvol, printing what the
+# real tool prints around it, fails or is slow on cue, and records each call, so each case
+# checks the exit code, the exact calls and the table after. Nor has Wine eventcreate.exe:
+# another stand-in (tools/eventcreate.cpp) records the event-log entries.
+#   tests/wine/batch.sh <folder with mountvol.exe and eventcreate.exe> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 suite_start batch "$1"
 unset DISPLAY
