@@ -15,16 +15,26 @@ rem    4  both arguments name the same letter; nothing changed
 rem    5  mountvol.exe is not in the system folder, or it lists no volume; nothing changed
 rem    6  no volume has the current letter; nothing changed
 rem    7  the new letter already names a volume; nothing changed
-rem    8  the new letter already names a DOS device (subst or network drive); nothing changed
+rem    8  the new letter is already in use: it names a DOS device (subst or network drive), or
+rem       the running account reconnects a network drive there (HKCU\Network); nothing changed
 rem    9  the current letter could not be removed; nothing changed
 rem   10  the new letter could not be assigned; the volume has its current letter again
 rem   11  the new letter could not be assigned nor the current one put back, or that could
 rem       not be confirmed: the volume may have no letter now; see it in Disk Management
 rem   12  another change was still running after about 10 seconds; nothing changed
+rem   13  the folder "lock" beside assign.bat is missing or cannot be written; nothing changed
 rem
-rem Only the system's own tools are run, by their full paths. A 32-bit cmd.exe (the one a
-rem 32-bit program starts) sees SysWOW64 as System32; it reaches the 64-bit mountvol.exe
-rem through Sysnative, which exists only for 32-bit processes on 64-bit Windows.
+rem Each ending from 0 and 5 on is recorded in the Application event log, source "Quenlath",
+rem event ID 100 + the exit code: information for 0, error for 11, warning for the rest.
+rem Argument errors are not recorded: no change was begun, and their text is not fit to be
+rem passed on to another command line. Nor is anything recorded without SystemRoot, nor on
+rem Windows XP Home, which lacks eventcreate.exe.
+rem
+rem It runs elevated, so it trusts no file or folder a standard user can write, and no
+rem environment variable but SystemRoot, which the program sets. Only the system's own tools
+rem are run, by their full paths. A 32-bit cmd.exe (the one a 32-bit program starts) sees
+rem SysWOW64 as System32; it reaches the 64-bit tools through Sysnative, which exists only
+rem for 32-bit processes on 64-bit Windows.
 
 setlocal EnableExtensions DisableDelayedExpansion
 rem Set in the environment, these would hide the values cmd computes.
@@ -61,43 +71,54 @@ if "%CURRENT%"=="%NEW%" (
     exit /b 4
 )
 
+rem Its lock and its files live in the folder "lock" beside it, which the installer made for
+rem administrators and SYSTEM alone; a copy elsewhere has none and refuses to run.
+rem %~dp0 is read before the current folder changes: a run by hand may name the batch
+rem relative to it.
+set "LOCKDIR=%~dp0lock"
+set "LOCK=%LOCKDIR%\assign.lock"
+set "LISTING=%LOCKDIR%\mountvol.txt"
+
 if not defined SystemRoot goto :no_tool
-set "MOUNTVOL=%SystemRoot%\Sysnative\mountvol.exe"
-if not exist "%MOUNTVOL%" set "MOUNTVOL=%SystemRoot%\System32\mountvol.exe"
-if not exist "%MOUNTVOL%" goto :no_tool
-rem "for /f" runs its command through %ComSpec%.
-set "ComSpec=%SystemRoot%\System32\cmd.exe"
+call :system_tool mountvol MOUNTVOL
+if not defined MOUNTVOL goto :no_tool
 rem The current folder may be on the volume that loses its letter.
 cd /d "%SystemRoot%"
 
-rem One change at a time: the change's output goes to a lock file, which cmd holds open and
-rem unshared until the change ends, so a second run cannot open it and tries again each
+rem One change at a time: the change's output goes to the lock file, which cmd holds open
+rem and unshared until the change ends, so a second run cannot open it and tries again each
 rem second. Its error output is discarded with the "file in use" text of each try, so the
-rem change leaves its message in MESSAGE.
-set "LOCK=%SystemRoot%\Temp\Quenlath-assign.lock"
+rem change leaves its message in MESSAGE. A lock file that does not exist is held by no one:
+rem then the folder is missing or cannot be written.
 set "TRIES=10"
 :take_lock
 set "RESULT="
 call :change 2>nul >"%LOCK%"
 if defined RESULT goto :report
+if not exist "%LOCK%" goto :no_lock
 set /a TRIES-=1
 if %TRIES% gtr 0 (
     "%SystemRoot%\System32\ping.exe" -n 2 127.0.0.1 >nul
     goto :take_lock
 )
-set "RESULT=12"
-set "MESSAGE=another change is still running, or %LOCK% cannot be written."
-:report
-if defined MESSAGE echo assign: %MESSAGE% 1>&2
-exit /b %RESULT%
+call :result 12 "another change is still running."
+goto :report
 
 :wrong_count
 echo usage: assign.bat CURRENT: NEW:   (drive letters: A: to Z:, then C: to Z:) 1>&2
 exit /b 1
 
 :no_tool
-echo assign: mountvol.exe is not in the system folder. 1>&2
-exit /b 5
+call :result 5 "mountvol.exe is not in the system folder."
+goto :report
+
+:no_lock
+call :result 13 "the folder lock beside assign.bat is missing or cannot be written; run the installed assign.bat."
+
+:report
+if not "%RESULT%"=="0" echo assign: %MESSAGE% 1>&2
+call :record
+exit /b %RESULT%
 
 rem :change sets RESULT to the exit code and MESSAGE to what to say. Each step is confirmed
 rem by listing the volumes again; a step that cannot be confirmed is undone.
@@ -114,6 +135,13 @@ rem false for some drives that exist.)
 cd /d %NEW%\ 2>nul
 if /i "%CD:~0,2%"=="%NEW%" (call :result 8 "%NEW% is already in use." & exit /b)
 cd /d "%SystemRoot%"
+rem A network drive the account reconnects at sign-in, which an elevated process may not see
+rem as a DOS device.
+call :system_tool reg REG
+if not defined REG goto :letter_free
+"%REG%" query "HKCU\Network\%NEW:~0,1%" >nul 2>&1
+if not errorlevel 1 (call :result 8 "%NEW% is already in use by a network drive of this account." & exit /b)
+:letter_free
 
 "%MOUNTVOL%" %CURRENT%\ /D
 call :volumes
@@ -124,7 +152,7 @@ if not "%AT_CURRENT%"=="none" goto :way_back
 
 "%MOUNTVOL%" %NEW%\ %VOLUME%
 call :volumes
-if "%AT_NEW%"=="%VOLUME%" (call :result 0 "" & exit /b)
+if "%AT_NEW%"=="%VOLUME%" (call :result 0 "done: the volume has the letter %NEW%." & exit /b)
 set "FAILED=10"
 set "WHY=%NEW% could not be assigned"
 rem Assigned perhaps, but not confirmed: the letter is removed again, so that the volume
@@ -162,26 +190,68 @@ exit /b 0
 
 rem :volumes sets AT_CURRENT and AT_NEW to the volume GUID path (\\?\Volume{GUID}\) that
 rem has each letter, or to "none"; both are "unknown" when mountvol lists no volume at all.
-rem mountvol with no argument lists each volume's GUID path and below it, indented, its
-rem mount points. Split at braces and spaces, only lines of those two forms count, whatever
-rem the language of the rest.
+rem mountvol with no argument prints its help, then each volume's GUID path and below it,
+rem indented, its mount points: letters, folders, or "*** NO MOUNT POINTS ***". A line counts
+rem only when all of it but its indent is a GUID path or a letter's root (X:\), whatever the
+rem language of the rest: a folder mount point is never a letter, whatever its name. The
+rem listing goes to a file and is read back from it: "for /f" over a command would run that
+rem command through a second cmd, and so that cmd's AutoRun.
 :volumes
-setlocal EnableDelayedExpansion
+setlocal
 set "LISTED="
-set "ABOVE="
+set "ABOVE=none"
 set "AT_CURRENT=none"
 set "AT_NEW=none"
-for /f "tokens=1-3 delims={} " %%A in ('""%MOUNTVOL%" 2>nul"') do (
-    if "%%A%%C"=="\\?\Volume\" (
-        set "LISTED=1"
-        set "ABOVE=%%A{%%B}%%C"
-    )
-    if /i "%%A"=="%CURRENT%\" set "AT_CURRENT=!ABOVE!"
-    if /i "%%A"=="%NEW%\" set "AT_NEW=!ABOVE!"
+rem A listing that cannot be removed first (held open) is not read again, stale.
+del "%LISTING%" 2>nul
+if exist "%LISTING%" goto :listed
+"%MOUNTVOL%" >"%LISTING%" 2>nul
+for /f "usebackq tokens=*" %%L in ("%LISTING%") do (
+    set "LINE=%%L"
+    call :listing_line
 )
+:listed
 if not defined LISTED (
     set "AT_CURRENT=unknown"
     set "AT_NEW=unknown"
 )
 endlocal & set "AT_CURRENT=%AT_CURRENT%" & set "AT_NEW=%AT_NEW%"
+exit /b 0
+
+rem :listing_line reads LINE, a line of the listing without its indent. Its quotes become
+rem apostrophes, which no GUID path or drive letter holds, so that they cannot end the
+rem comparisons' own. A GUID path has 49 characters; the spaces after it keep every offset
+rem within the text.
+:listing_line
+set "LINE=%LINE:"='%"
+set "PADDED=%LINE%                                                 "
+if "%PADDED:~0,11%%PADDED:~47,2%"=="\\?\Volume{}\" if "%LINE:~0,49%"=="%LINE%" (
+    set "LISTED=1"
+    set "ABOVE=%LINE%"
+)
+if /i "%LINE%"=="%CURRENT%\" set "AT_CURRENT=%ABOVE%"
+if /i "%LINE%"=="%NEW%\" set "AT_NEW=%ABOVE%"
+exit /b 0
+
+rem :system_tool NAME VARIABLE sets VARIABLE to the path of the system's NAME.exe, the 64-bit
+rem one on 64-bit Windows, or clears it when the system folder has none.
+:system_tool
+set "%2="
+for %%T in ("%SystemRoot%\Sysnative\%1.exe" "%SystemRoot%\System32\%1.exe") do (
+    if not defined %2 if exist %%T set "%2=%%~T"
+)
+exit /b 0
+
+rem :record writes the ending to the Application event log through eventcreate.exe, which
+rem Windows XP Home lacks: there nothing is recorded. Without SystemRoot the tool's path
+rem would be a folder at the root of the current drive, which any user may create.
+:record
+if not defined SystemRoot exit /b 0
+call :system_tool eventcreate EVENTCREATE
+if not defined EVENTCREATE exit /b 0
+set "TYPE=WARNING"
+if "%RESULT%"=="0" set "TYPE=INFORMATION"
+if "%RESULT%"=="11" set "TYPE=ERROR"
+set /a "EVENT=100 + RESULT"
+"%EVENTCREATE%" /L APPLICATION /T %TYPE% /SO Quenlath /ID %EVENT% /D "assign.bat %CURRENT% %NEW% ended with exit code %RESULT%: %MESSAGE%" >nul 2>&1
 exit /b 0

@@ -1,85 +1,108 @@
 // A stand-in for Windows' mountvol.exe, which Wine lacks, for the tests of assign.bat. It
 // answers from a scripted mount table and records every call. Its files are in the
 // prefix's C:\mountvol folder:
-//   table.txt  the mount table, one "X:\ \\?\Volume{GUID}\" line per drive letter;
-//              rewritten by every change
+//   table.txt  the mount table, one "MOUNTPOINT \\?\Volume{GUID}\" line per mount point (a
+//              drive's root X:\ or a folder, whose name may hold spaces), or the volume name
+//              alone for a volume without one; volumes are listed in the order of their
+//              first line; rewritten by every change
 //   cues.txt   what to do on cue, one a line: "fail list N" (the Nth listing, or * for every
 //              one), "fail remove X:\", "fail assign X:\" (or * for any letter): the call
 //              prints an error, changes nothing and exits with 1; "slow MS": every call
-//              first waits that many milliseconds
+//              first waits that many milliseconds; "help fr": the help text in French, in
+//              code page 850; "indent tab": the listing indented with tabs
 //   calls.txt  appended by every call: its arguments, separated by one space
 // The forms it understands, as the real tool does (the tests compare every call, so it
 // does not check their syntax; a call that fails prints "Access is denied."):
-//   mountvol                         lists each volume name with its mount points below it
+//   mountvol                         prints its help, then each volume name with its mount
+//                                    points below it, or "*** NO MOUNT POINTS ***"
 //   mountvol X:\ /D                  removes the mount point X:\ (and so the letter)
 //   mountvol X:\ \\?\Volume{GUID}\   mounts that volume at X:\ (when X:\ is free)
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
-#include <map>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 const std::string kFolder = "C:\\mountvol\\";
 
-// Whether cues.txt asks this operation to fail at `where` (X:\ or the listing's number); a
-// "slow" cue makes the call wait first.
-bool Cued(const std::string& operation, const std::string& where) {
-    std::ifstream cues(kFolder + "cues.txt");
-    bool fails = false;
-    for (std::string verb, cuedOperation, cuedWhere; cues >> verb >> cuedOperation;) {
-        if (verb == "slow") {
-            Sleep(static_cast<DWORD>(std::stoul(cuedOperation)));
-        } else if (cues >> cuedWhere && cuedOperation == operation) {
-            fails = fails || cuedWhere == "*" || cuedWhere == where;
-        }
+const char kEnglishHelp[] = "Creates, deletes or lists a volume mount point.\n\n"
+                            "Possible values for VolumeName along with current mount points are:\n";
+// In code page 850, the console's on French Windows, 0x82 is "é".
+const char kFrenchHelp[] =
+    "Cr\x82\x65, supprime ou r\x82pertorie un point de montage de volume.\n\n"
+    "Valeurs possibles pour \"NomVolume\" avec les points de montage actuels :\n";
+
+std::vector<std::string> Lines(const std::string& file) {
+    std::ifstream in(kFolder + file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
     }
-    return fails;
+    return lines;
+}
+const std::vector<std::string> g_cues = Lines("cues.txt");
+
+bool Cued(const std::string& cue) {
+    return std::find(g_cues.begin(), g_cues.end(), cue) != g_cues.end();
+}
+// Whether cues.txt asks this operation to fail at `where` (X:\ or the listing's number).
+bool Fails(const std::string& operation, const std::string& where) {
+    return Cued("fail " + operation + " *") || Cued("fail " + operation + " " + where);
 }
 
-// Records the call in calls.txt; answers the number of listings (empty lines) so far.
-int Record(const std::string& arguments) {
-    std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
-    std::ifstream calls(kFolder + "calls.txt");
-    int listings = 0;
-    for (std::string line; std::getline(calls, line);) {
-        listings += line.empty() ? 1 : 0;
-    }
-    return listings;
-}
-
-using MountTable = std::map<std::string, std::string>; // mount point (X:\) to volume name
+// Mount point ("" where a volume has none) and volume name, in the file's order.
+using MountTable = std::vector<std::pair<std::string, std::string>>;
 
 MountTable ReadTable() {
     MountTable table;
-    std::ifstream file(kFolder + "table.txt");
-    for (std::string point, volume; file >> point >> volume;) {
-        table[point] = volume;
+    for (const auto& line : Lines("table.txt")) {
+        const auto space = line.rfind(' ');
+        table.emplace_back(space == std::string::npos ? "" : line.substr(0, space),
+                           line.substr(space + 1));
     }
     return table;
 }
 
-// Each volume name with its mount points below it.
+// The help text, then each volume name with its mount points below it.
 void List(const MountTable& table) {
-    std::map<std::string, std::string> mountPoints;
-    for (const auto& [point, volume] : table) {
-        mountPoints[volume] += "        " + point + "\n";
-    }
-    std::cout << "Possible values for VolumeName along with current mount points are:\n\n";
-    for (const auto& [volume, points] : mountPoints) {
-        std::cout << "    " << volume << "\n" << points << "\n";
+    const std::string indent = Cued("indent tab") ? "\t" : "    ";
+    std::cout << (Cued("help fr") ? kFrenchHelp : kEnglishHelp) << "\n";
+    std::set<std::string> listed;
+    for (const auto& [unused, volume] : table) {
+        std::string points;
+        for (const auto& [point, holder] : table) {
+            points += holder == volume && !point.empty() ? indent + indent + point + "\n" : "";
+        }
+        if (listed.insert(volume).second) {
+            std::cout << indent << volume << "\n"
+                      << (points.empty() ? indent + indent + "*** NO MOUNT POINTS ***\n" : points)
+                      << "\n";
+        }
     }
 }
 
 // Removes or assigns the mount point; fails on cue, or when the point is not there to be
-// removed or already taken.
+// removed or already taken. A volume keeps its line when it loses its mount point.
 bool Change(MountTable& table, const std::string& point, const std::string& target) {
     const bool removal = target == "/D";
-    return !Cued(removal ? "remove" : "assign", point) &&
-           (removal ? table.erase(point) == 1 : table.emplace(point, target).second);
+    const auto at = std::find_if(table.begin(), table.end(),
+                                 [&](const auto& entry) { return entry.first == point; });
+    if (Fails(removal ? "remove" : "assign", point) || removal == (at == table.end())) {
+        return false;
+    }
+    // An assignment takes the volume's line without a mount point, or a new one.
+    auto line =
+        removal ? at : std::find(table.begin(), table.end(), std::make_pair(std::string(), target));
+    line = line == table.end() ? table.emplace(line, "", target) : line;
+    line->first = removal ? "" : point;
+    return true;
 }
 
 } // namespace
@@ -89,9 +112,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments += (i > 1 ? " " : "") + std::string(argv[i]);
     }
-    const int listings = Record(arguments);
+    // The listings so far are the empty lines among the calls.
+    std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
+    const auto calls = Lines("calls.txt");
+    const auto listings = std::count(calls.begin(), calls.end(), "");
+    for (const auto& cue : g_cues) {
+        if (cue.rfind("slow ", 0) == 0) {
+            Sleep(static_cast<DWORD>(std::stoul(cue.substr(5))));
+        }
+    }
     MountTable table = ReadTable();
-    if (argc != 3 ? Cued("list", std::to_string(listings)) : !Change(table, argv[1], argv[2])) {
+    if (argc != 3 ? Fails("list", std::to_string(listings)) : !Change(table, argv[1], argv[2])) {
         std::cout << "Access is denied.\n\n";
         return 1;
     }
@@ -101,7 +132,7 @@ int main(int argc, char** argv) {
     }
     std::ofstream file(kFolder + "table.txt", std::ios::trunc);
     for (const auto& [point, volume] : table) {
-        file << point << " " << volume << "\n";
+        file << point << (point.empty() ? "" : " ") << volume << "\n";
     }
     return 0;
 }
