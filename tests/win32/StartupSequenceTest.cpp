@@ -109,10 +109,6 @@ TEST(Startup, NoDriveIsTold) {
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_NoDrive", false));
 }
 
-TEST(Startup, ADriveWithoutALetterIsTold) {
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveWithoutLetter", false));
-}
-
 TEST(Startup, ARestrictedTokenStopsAtTheAdministratorCheck) {
     EXPECT_TRUE(CAuthority().IsAdministrator()) << "Wine's token is an administrator's";
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_RestrictedToken", true));
@@ -132,11 +128,6 @@ TEST(Startup, DISABLED_DriveAndSecondStarts) {
 
 TEST(Startup, DISABLED_NoDrive) {
     EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_OFF));
-}
-
-TEST(Startup, DISABLED_DriveWithoutLetter) {
-    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
-    EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_NO_LETTER));
 }
 
 TEST(Startup, DISABLED_RestrictedToken) {
