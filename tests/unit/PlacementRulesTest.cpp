@@ -41,7 +41,7 @@ bool Placed(bool bExtended, uint32_t style, uint16_t x, uint16_t y, size_t cbKep
         }
     };
     if (bExtended) {
-        put(0xFFFF0001u, 4), put(0, 8); // version 1, signature, help ID, extended style
+        put(0xFFFF0001u, 4), put(7, 4), put(0, 4); // version 1, signature, help ID 7, ex style
     }
     put(style, 4), put(0, bExtended ? 0 : 4), put(3, 2), put(x, 2), put(y, 2);
     return IsPlacedByFramework(bytes, cbKept < at ? cbKept : at);
