@@ -86,7 +86,10 @@ bool CSelkaroApp::PassesDriveGate() const {
     if (GetInternalDriveLetter(&chLetter)) {
         return true;
     }
-    ShowStartupMessage(IDS_DRIVE_OFF, kWarningStyle);
+    // A drive the device search finds has no letter in the mount table; one it does not
+    // find is off.
+    ShowStartupMessage(IsInternalDrivePresent() ? IDS_DRIVE_NO_LETTER : IDS_DRIVE_OFF,
+                       kWarningStyle);
     return false;
 }
 

@@ -47,3 +47,6 @@ public:
 // The internal drive's current letter, searched afresh on every call. On a zero result
 // *pchLetter is unchanged when no drive or key was found, and NUL when no letter matched.
 BOOL GetInternalDriveLetter(wchar16* pchLetter);
+// Whether the device search finds the internal drive, whatever its letter; the locator's
+// module state is left as it was.
+BOOL IsInternalDrivePresent();

@@ -86,6 +86,11 @@ BOOL GetInternalDriveLetter(wchar16* pchLetter) {
     return g_cdAccess.FindDriveLetter(g_szSearchKey, pchLetter);
 }
 
+BOOL IsInternalDrivePresent() {
+    wchar16 szInstanceId[kInstanceIdCapacity];
+    return g_cdAccess.FindDriveInstanceId(szInstanceId, kInstanceIdCapacity);
+}
+
 BOOL CCDAccess::ExtractDriveKey(const wchar16* pszInstanceId, wchar16* pszKey, size_t cchKey) {
     return DriveKeyOf(pszInstanceId, pszKey, cchKey) ? TRUE : FALSE;
 }

@@ -36,6 +36,8 @@
 #define IDS_BATCH_MISSING 12    // assign.bat or the program-files folder is missing
 #define IDS_CHANGE_TIMEOUT 13   // still running after 60 seconds
 #define IDS_CHANGE_UNKNOWN 14   // an exit code assign.bat does not give
+// At start: the device search finds the drive, but no mount-table entry names it.
+#define IDS_DRIVE_NO_LETTER 15
 
 // windows.h defines these; the native build has no windows.h, so supply the same
 // values there. The guards keep the Windows build on the system's definitions.

@@ -1,6 +1,9 @@
 #pragma once
 // A modal dialog from a resource template. The dialog procedure finds the object through
 // the window and hands every message to OnMessage, one switch that the dialogs extend.
+// A template at 0,0 without DS_CENTER, DS_CENTERMOUSE or DS_ABSALIGN leaves the place to
+// the framework: after OnInitDialog, unless that moved or showed it, the dialog is centred
+// over its owner or, without a visible owner, in a work area (see CentreWindow).
 
 #include <windows.h>
 
@@ -14,6 +17,11 @@ public:
 
     // Runs the dialog until EndDialog; -1 when it could not be created.
     INT_PTR DoModal();
+
+    // Centres the dialog over its owner when that is visible and not minimised, kept inside
+    // the owner's monitor's work area; otherwise in the work area of the monitor of the
+    // application's main window, or of the primary monitor when there is none.
+    void CentreWindow() const;
 
     HWND m_hWnd = nullptr;
 
@@ -31,7 +39,11 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // OnInitDialog, then the framework's placement; OnInitDialog's answer.
+    BOOL InitAndPlace();
 
     UINT m_nIDTemplate;
     HWND m_hParent;
+    // The template leaves the dialog's place to the framework.
+    bool m_bPlacedByFramework = false;
 };

@@ -3,7 +3,8 @@
 // is UTF-8.
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
-//                                          title, one line each, and a line per control
+//                                          title, one line each, then a line with its
+//                                          screen rectangle and a line per control
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
 //   windowtool syscommand <title> <id>     posts WM_SYSCOMMAND with that id
@@ -105,6 +106,9 @@ int List(const wchar_t* title) {
     for (HWND window : Windows(title)) {
         std::printf("window enabled=%d title=%s\n", IsWindowEnabled(window) ? 1 : 0,
                     Utf8(TextOf(window)).c_str());
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        std::printf("  rect %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
         EnumChildWindows(window, PrintControl, 0);
     }
     return 0;
