@@ -32,11 +32,15 @@ TEST(Letters, OfferedAreTheFreeOnesFromCToZInOrder) {
     EXPECT_EQ(OfferedLetters(0).nCount, 0u);
 }
 
-TEST(Letters, FreeOnlyWhenTheNameIsNotDefined) {
-    constexpr uint32_t kFileNotFound = 2, kInsufficientBuffer = 122;
-    EXPECT_TRUE(IsFreeLetter(0, kFileNotFound));
-    EXPECT_FALSE(IsFreeLetter(0, kInsufficientBuffer));
-    EXPECT_FALSE(IsFreeLetter(14, kFileNotFound));
+TEST(Letters, FreeOnlyWhenNeitherADosNameNorARememberedNetworkDriveHoldsIt) {
+    constexpr uint32_t kSuccess = 0, kFileNotFound = 2, kAccessDenied = 5,
+                       kInsufficientBuffer = 122;
+    // DOS query's length and error, the Network key's status
+    EXPECT_TRUE(IsFreeLetter(0, kFileNotFound, kFileNotFound));
+    EXPECT_FALSE(IsFreeLetter(0, kInsufficientBuffer, kFileNotFound));
+    EXPECT_FALSE(IsFreeLetter(14, kFileNotFound, kFileNotFound));
+    EXPECT_FALSE(IsFreeLetter(0, kFileNotFound, kSuccess)) << "a remembered network drive";
+    EXPECT_FALSE(IsFreeLetter(0, kFileNotFound, kAccessDenied)) << "a key it may not read";
 }
 
 TEST(Letters, ListTextOfTheCurrentLetter) {

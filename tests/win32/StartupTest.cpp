@@ -3,11 +3,16 @@
 
 #include "app/OrvikMutex.h"
 #include "app/WinVersion.h"
+#include "ui/NetworkDrives.h"
 #include "ui/SelkaroDlg.h"
 
 #include "WineMachine.h"
 
 #include <gtest/gtest.h>
+
+#include <sddl.h>
+
+#include <string>
 
 using namespace wine_machine;
 
@@ -63,6 +68,36 @@ TEST(DriveLetters, FreeAndTaken) {
     EXPECT_FALSE(IsDriveLetterFree(u"Q:")) << "a substituted drive";
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
     EXPECT_TRUE(IsDriveLetterFree(u"Q:"));
+}
+
+// Network drives remembered for the next sign-in, in the hive of the session's user: under
+// Wine the one running this test.
+TEST(DriveLetters, ARememberedNetworkDriveHoldsItsLetter) {
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Network\\Q", 0, nullptr, 0, KEY_READ, nullptr,
+                              &hKey, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(hKey);
+    EXPECT_FALSE(IsDriveLetterFree(u"Q:")) << "a key without values";
+    EXPECT_TRUE(IsDriveLetterFree(u"R:"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Network\\Q");
+    EXPECT_TRUE(IsDriveLetterFree(u"Q:"));
+}
+
+TEST(DriveLetters, TheSignedInUserIsTheSessionsUser) {
+    HANDLE hToken = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken));
+    BYTE abUser[256];
+    DWORD cbUser = 0;
+    ASSERT_TRUE(GetTokenInformation(hToken, TokenUser, abUser, sizeof(abUser), &cbUser));
+    CloseHandle(hToken);
+    wchar_t* pszTokenUser = nullptr;
+    ASSERT_TRUE(
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(abUser)->User.Sid, &pszTokenUser));
+    wchar16 szSid[kSidTextCapacity];
+    ASSERT_TRUE(SignedInUserSid(szSid));
+    EXPECT_EQ(std::wstring(reinterpret_cast<wchar_t*>(szSid)), pszTokenUser);
+    LocalFree(pszTokenUser);
 }
 
 } // namespace
