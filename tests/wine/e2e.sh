@@ -58,6 +58,22 @@ case_not_administrator() {
         "restricted token" "$SHOTS/en-message-need-admin.png"
 }
 
+# A letter that a network drive of the user holds, remembered for the next sign-in under
+# HKCU\Network, is not offered (the program runs elevated, where such a drive is not
+# mapped); one that such a drive takes while the dialog is open is refused on OK.
+case_network_drives() {
+    recording_machine ide E
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
+    wine_reg add 'HKCU\Network\Q'
+    open_dialog
+    check_eq "new letter list" "$(printf '[%s:]' D {F..P} {R..Y})" "$(combo_items 1002)"
+    tool select Quenlath 1002 F:
+    wine_reg add 'HKCU\Network\F' /v RemotePath /d '\\server\share'
+    tool click Quenlath 1
+    expect_message_box "is illegal." "F: taken by a network drive" "" over
+    check_eq "assign.bat calls" "" "$(wine_batch_calls)"
+}
+
 # Without VERSION the label shows the program's own version (the stored text is checked in
 # every language below, and after an install).
 case_about_box() {
