@@ -13,10 +13,6 @@
 
 namespace {
 
-INT_PTR CALLBACK NoDialogProcedure(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
 std::wstring AccessibleName(HWND hControl) {
     for (HWND h = GetWindow(hControl, GW_HWNDPREV); h != nullptr; h = GetWindow(h, GW_HWNDPREV)) {
         wchar_t szText[64] = {};
@@ -33,30 +29,23 @@ std::wstring AccessibleName(HWND hControl) {
 }
 
 TEST(MainDialog, EachListIsNamedByItsOwnLabelInEveryLanguage) {
-    const struct {
-        LANGID language;
-        const wchar_t* pszCurrent;
-        const wchar_t* pszNew;
-    } rows[] = {
-        {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), L"Current drive letter :",
-         L"New drive letter : "},
-        {MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), L"Lettre de lecteur actuelle\u00a0:",
-         L"Nouvelle lettre de lecteur\u00a0:"},
-        {MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), L"現在のドライブ文字：",
-         L"新しいドライブ文字："},
-        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), L"当前驱动器号：", L"新驱动器号："},
+    const LANGID languages[] = {0x0409, 0x040C, 0x0411, 0x0804}; // en-US, fr-FR, ja-JP, zh-CN
+    const wchar_t* const labels[][2] = {
+        {L"Current drive letter :", L"New drive letter : "},
+        {L"Lettre de lecteur actuelle\u00a0:", L"Nouvelle lettre de lecteur\u00a0:"},
+        {L"現在のドライブ文字：", L"新しいドライブ文字："},
+        {L"当前驱动器号：", L"新驱动器号："},
     };
-    for (const auto& row : rows) {
-        HRSRC hResource =
-            FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), row.language);
-        ASSERT_NE(hResource, nullptr) << std::hex << row.language;
-        auto* pTemplate =
-            static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, hResource)));
-        HWND hDialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), pTemplate, nullptr,
-                                                  &NoDialogProcedure, 0);
-        ASSERT_NE(hDialog, nullptr);
-        EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_CURRENT_LETTER)), row.pszCurrent);
-        EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_NEW_LETTER)), row.pszNew);
+    for (int i = 0; i < 4; ++i) {
+        HRSRC hTemplate =
+            FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), languages[i]);
+        HWND hDialog = CreateDialogIndirectParamW(
+            nullptr,
+            static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, hTemplate))),
+            nullptr, nullptr, 0);
+        ASSERT_NE(hDialog, nullptr) << std::hex << languages[i];
+        EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_CURRENT_LETTER)), labels[i][0]);
+        EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_NEW_LETTER)), labels[i][1]);
         DestroyWindow(hDialog);
     }
 }
