@@ -67,9 +67,8 @@ case_network_drives() {
     wine_reg add 'HKCU\Network\Q'
     open_dialog
     check_eq "new letter list" "$(printf '[%s:]' D {F..P} {R..Y})" "$(combo_items 1002)"
-    tool select Quenlath 1002 F:
     wine_reg add 'HKCU\Network\F' /v RemotePath /d '\\server\share'
-    tool click Quenlath 1
+    pick_f "F: taken by a network drive" hidden
     expect_message_box "is illegal." "F: taken by a network drive" "" over
     check_eq "assign.bat calls" "" "$(wine_batch_calls)"
 }
