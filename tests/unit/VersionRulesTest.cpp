@@ -13,7 +13,7 @@ constexpr uint16_t kIa64 = 6;
 
 TEST(VersionClassification, Table) {
     // XP, Server 2003 (x64), Vista, Server 2008, 6.1 and 6.2 workstations and servers, and
-    // 10.0 are classified on the real version query under Wine (WinVersionOnWine.*).
+    // 10.0 are classified on the real version query under Wine (VersionGate.*).
     struct Row {
         const char* name;
         OsVersionFacts facts;
@@ -55,17 +55,11 @@ TEST(VersionClassification, ArchitectureClasses) {
     }
 }
 
-TEST(VersionClassification, ProductTypeOnlyFromVistaToServer2008R2) {
-    for (short code = -1; code <= 12; ++code) {
-        bool asked = code == 8 || code == 9 || code == 11 || code == 12;
-        EXPECT_EQ(HasProductType(code), asked) << code;
-    }
-}
-
-// A newer Windows asks, a known one does not, and Yes and No decide: under Wine
-// (WinVersionOnWine.*, NewerWindows.*). Here what Wine cannot show.
-TEST(VersionQuestion, AFailedVersionQueryDoesNotAsk) {
+// A newer Windows asks, a known one does not, and Yes and No decide; the product type is
+// asked from Vista on: under Wine (VersionGate.*). Here what Wine cannot show.
+TEST(VersionQuestion, AFailedQueryAsksNothingAndABoxThatCannotShowGoesOn) {
     EXPECT_FALSE(IsNewerThanKnown(0));
+    EXPECT_TRUE(AnswerLetsStartupGoOn(0));
 }
 
 TEST(VersionQuestion, OnlyADwordOfExactlyOneSuppressesIt) {
@@ -79,10 +73,6 @@ TEST(VersionQuestion, OnlyADwordOfExactlyOneSuppressesIt) {
     EXPECT_FALSE(IsWarningSwitchOn(kRegDword, high));
     EXPECT_FALSE(IsWarningSwitchOn(kRegBinary, one));
     EXPECT_FALSE(IsWarningSwitchOn(kRegSz, text));
-}
-
-TEST(VersionQuestion, AMessageBoxThatCannotBeShownGoesOn) {
-    EXPECT_TRUE(AnswerLetsStartupGoOn(0));
 }
 
 } // namespace

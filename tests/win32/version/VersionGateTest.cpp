@@ -39,14 +39,13 @@ TEST(VersionGate, AsTheRunningWindowsReportsIt) {
     wchar_t szCode[8] = {};
     GetEnvironmentVariableW(L"QUENLATH_VERSION_CODE", szCode, 8);
     CWinVersion version;
-    ASSERT_EQ(version.GetVersionCode(), _wtoi(szCode));
+    short nCode = version.GetVersionCode();
+    ASSERT_EQ(nCode, _wtoi(szCode));
     EXPECT_EQ(version.GetArchitecture(), CWinVersion::ARCH_64BIT) << "a 64-bit prefix";
-    if (version.GetVersionCode() != CWinVersion::OSVER_FUTURE) {
-        EXPECT_TRUE(Gate(version, IDNO, false)) << "a known Windows asks nothing";
-        return;
-    }
-    EXPECT_TRUE(Gate(version, IDYES, true));
-    EXPECT_FALSE(Gate(version, IDNO, true));
+    EXPECT_EQ(version.GetProductType() != 0, nCode >= 8 && nCode != 10) << "asked from Vista on";
+    bool bNewer = nCode == CWinVersion::OSVER_FUTURE;
+    EXPECT_TRUE(Gate(version, IDYES, bNewer)) << "only a newer Windows asks";
+    EXPECT_EQ(Gate(version, IDNO, bNewer) != FALSE, !bNewer) << "No stops start-up";
     SetDword(L"SOFTWARE\\Korvane\\Common", L"DisableFutureOSWarning", 1, View::Bits64);
     EXPECT_TRUE(Gate(version, IDNO, false)) << "the machine-wide switch suppresses it";
     DeleteTree(L"SOFTWARE\\Korvane", View::Bits64);
