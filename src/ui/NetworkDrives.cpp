@@ -33,33 +33,9 @@ bool SessionAccount(wchar16 (&szAccount)[2 * kNameCapacity]) {
                          : StrPrintf(szAccount, ARRAYSIZE(szAccount), u"%s\\%s", szDomain, szUser));
 }
 
-// The session's user stays the same while the program runs, and looking up a domain
-// account may ask a domain controller: the list of new letters asks for 24 letters, so
-// the SID is looked up once.
-struct CSidLookup {
-    bool bDone;
-    bool bFound;
-    wchar16 szSid[kSidTextCapacity];
-};
-CSidLookup g_signedInUser = {};
+constexpr size_t kSidTextCapacity = 192;
 
-// The signed-in user's hive; the running account's own when that cannot be opened.
-HKEY OpenSignedInUserHive(CScopedRegKey& hive) {
-    if (!g_signedInUser.bDone) {
-        g_signedInUser.bFound = SignedInUserSid(g_signedInUser.szSid);
-        g_signedInUser.bDone = true;
-    }
-    HKEY hKey = nullptr;
-    if (g_signedInUser.bFound && RegOpenKeyExW(HKEY_USERS, AsWide(g_signedInUser.szSid), 0,
-                                               KEY_READ, &hKey) == ERROR_SUCCESS) {
-        hive.Attach(hKey);
-        return hKey;
-    }
-    return HKEY_CURRENT_USER;
-}
-
-} // namespace
-
+// The SID of the session's user as text ("S-1-5-21-…").
 bool SignedInUserSid(wchar16 (&szSid)[kSidTextCapacity]) {
     wchar16 szAccount[2 * kNameCapacity];
     if (!SessionAccount(szAccount)) {
@@ -77,6 +53,32 @@ bool SignedInUserSid(wchar16 (&szSid)[kSidTextCapacity]) {
         return false;
     }
     return Succeeded(StrCopy(szSid, kSidTextCapacity, AsText(text.Get())));
+}
+
+// The session's user stays the same while the program runs, and looking up a domain
+// account may ask a domain controller: the list of new letters asks for 24 letters, so
+// the SID is looked up once.
+struct CSidLookup {
+    bool bDone;
+    bool bFound;
+    wchar16 szSid[kSidTextCapacity];
+};
+CSidLookup g_signedInUser = {};
+
+} // namespace
+
+HKEY OpenSignedInUserHive(CScopedRegKey& hive) {
+    if (!g_signedInUser.bDone) {
+        g_signedInUser.bFound = SignedInUserSid(g_signedInUser.szSid);
+        g_signedInUser.bDone = true;
+    }
+    HKEY hKey = nullptr;
+    if (g_signedInUser.bFound && RegOpenKeyExW(HKEY_USERS, AsWide(g_signedInUser.szSid), 0,
+                                               KEY_READ, &hKey) == ERROR_SUCCESS) {
+        hive.Attach(hKey);
+        return hKey;
+    }
+    return HKEY_CURRENT_USER;
 }
 
 LSTATUS NetworkDriveKeyStatus(wchar16 chLetter) {

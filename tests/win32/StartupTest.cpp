@@ -83,14 +83,11 @@ TEST(DriveLetters, ARememberedNetworkDriveHoldsItsLetter) {
     EXPECT_TRUE(IsDriveLetterFree(u"Q:"));
 }
 
-// The session's user is named by a hive that is loaded: under Wine the one running this test.
+// The session's user's own hive is found, not the fallback: under Wine the user running
+// this test.
 TEST(DriveLetters, TheSignedInUsersHiveIsFound) {
-    wchar16 szSid[kSidTextCapacity];
-    ASSERT_TRUE(SignedInUserSid(szSid));
-    HKEY hKey = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_USERS, reinterpret_cast<wchar_t*>(szSid), 0, KEY_READ, &hKey),
-              ERROR_SUCCESS);
-    RegCloseKey(hKey);
+    CScopedRegKey hive;
+    EXPECT_NE(OpenSignedInUserHive(hive), HKEY_CURRENT_USER);
 }
 
 } // namespace
