@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <setupapi.h>
+#include <wtsapi32.h>
 
 inline wchar_t* AsWide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
@@ -123,3 +124,32 @@ private:
     PAINTSTRUCT m_ps{};
     HDC m_hDC;
 };
+
+// Text a system call allocated and hands out through an output pointer, given back with
+// the function the call names: LocalFree (ConvertSidToStringSidW) or WTSFreeMemory
+// (WTSQuerySessionInformationW).
+template <typename Free> class CScopedSystemText {
+public:
+    CScopedSystemText() = default;
+    ~CScopedSystemText() {
+        if (m_pszText != nullptr) {
+            Free()(m_pszText);
+        }
+    }
+    CScopedSystemText(const CScopedSystemText&) = delete;
+    CScopedSystemText& operator=(const CScopedSystemText&) = delete;
+
+    wchar_t** Receive() { return &m_pszText; }
+    const wchar_t* Get() const { return m_pszText; }
+
+private:
+    wchar_t* m_pszText = nullptr;
+};
+struct CLocalFree {
+    void operator()(void* p) const { LocalFree(p); }
+};
+struct CWtsFree {
+    void operator()(void* p) const { WTSFreeMemory(p); }
+};
+using CScopedLocalText = CScopedSystemText<CLocalFree>;
+using CScopedSessionText = CScopedSystemText<CWtsFree>;

@@ -24,8 +24,9 @@ const wchar16* LetterText(wchar16 chLetter) {
     return kLetterTexts[chLetter - u'A'];
 }
 
-bool IsFreeLetter(uint32_t cchTarget, uint32_t dwLastError) {
-    return cchTarget == 0 && dwLastError == kErrorFileNotFound;
+bool IsFreeLetter(uint32_t cchTarget, uint32_t dwLastError, uint32_t dwNetworkKeyStatus) {
+    return cchTarget == 0 && dwLastError == kErrorFileNotFound &&
+           dwNetworkKeyStatus == kErrorFileNotFound;
 }
 
 COfferedLetters OfferedLetters(uint32_t freeLetters) {

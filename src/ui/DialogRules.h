@@ -15,8 +15,10 @@ const wchar16* LetterText(wchar16 chLetter);
 
 // A letter is free only when the system says its DOS name is not defined: the query
 // answered nothing and ERROR_FILE_NOT_FOUND. Any other failure (a target longer than the
-// buffer, as a drive substituted for a deep folder gives) means the name exists.
-bool IsFreeLetter(uint32_t cchTarget, uint32_t dwLastError);
+// buffer, as a drive substituted for a deep folder gives) means the name exists. And no
+// network drive that the signed-in user remembers may hold it: opening its Network key
+// must answer ERROR_FILE_NOT_FOUND too, since a key there but unreadable still holds it.
+bool IsFreeLetter(uint32_t cchTarget, uint32_t dwLastError, uint32_t dwNetworkKeyStatus);
 
 // The free letters among C: to Z:, in that order ("A:" and "B:" are never offered).
 struct COfferedLetters {

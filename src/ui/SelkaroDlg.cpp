@@ -7,6 +7,7 @@
 #include "ui/DialogRules.h"
 #include "ui/DispMessageDlg.h"
 #include "ui/DispVersionDlg.h"
+#include "ui/NetworkDrives.h"
 #include "ui/framework/WinApp.h"
 
 #include <cstdlib>
@@ -108,7 +109,8 @@ bool WaitPumpingMessages(HANDLE hProcess, DWORD dwTimeoutMs) {
 bool IsDriveLetterFree(const wchar16* pszLetter) {
     wchar_t szTarget[MAX_PATH];
     DWORD cchTarget = QueryDosDeviceW(AsWide(pszLetter), szTarget, MAX_PATH);
-    return IsFreeLetter(cchTarget, GetLastError());
+    DWORD dwLastError = GetLastError();
+    return IsFreeLetter(cchTarget, dwLastError, NetworkDriveKeyStatus(pszLetter[0]));
 }
 
 CSelkaroDlg::CSelkaroDlg(HWND hParent)

@@ -9,7 +9,8 @@
 // The internal drive's letter as the main dialog found it when it opened.
 extern wchar16 g_chCurrentLetter;
 
-// Whether the letter ("F:") names no DOS device.
+// Whether the letter ("F:") names no DOS device and no network drive the signed-in user
+// remembers.
 bool IsDriveLetterFree(const wchar16* pszLetter);
 
 class CSelkaroDlg : public CDialog {

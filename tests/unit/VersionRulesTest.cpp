@@ -12,6 +12,8 @@ constexpr uint16_t kAmd64 = 9;
 constexpr uint16_t kIa64 = 6;
 
 TEST(VersionClassification, Table) {
+    // XP, Server 2003 (x64), Vista, Server 2008, 6.1 and 6.2 workstations and servers, and
+    // 10.0 are classified on the real version query under Wine (VersionGate.*).
     struct Row {
         const char* name;
         OsVersionFacts facts;
@@ -25,20 +27,12 @@ TEST(VersionClassification, Table) {
         {"Me", {1, 4, 90, 0, 0}, 7},
         {"NT 4", {2, 4, 0, 0, 0}, 4},
         {"2000", {2, 5, 0, kWorkstation, 0}, 5},
-        {"XP", {2, 5, 1, kWorkstation, 0}, 6},
         {"XP server type", {2, 5, 1, kServer, 0}, 6},
         {"XP x64", {2, 5, 2, kWorkstation, kAmd64}, 6},
         {"XP on Itanium", {2, 5, 2, kWorkstation, kIa64}, 10},
-        {"Server 2003 x64", {2, 5, 2, kServer, kAmd64}, 10},
         {"5.3", {2, 5, 3, kWorkstation, kAmd64}, 6},
-        {"Vista", {2, 6, 0, kWorkstation, kAmd64}, 8},
-        {"Server 2008", {2, 6, 0, kServer, kAmd64}, 9},
-        {"7", {2, 6, 1, kWorkstation, 0}, 11},
-        {"Server 2008 R2", {2, 6, 1, kServer, kAmd64}, 12},
-        {"8 as 6.2", {2, 6, 2, kWorkstation, kAmd64}, 11},
         {"2012 R2 as 6.3", {2, 6, 3, kServer, kAmd64}, 12},
         {"7.0", {2, 7, 0, kWorkstation, kAmd64}, -1},
-        {"10", {2, 10, 0, kWorkstation, kAmd64}, -1},
         {"unknown platform", {3, 10, 0, kWorkstation, kAmd64}, 0},
     };
     for (const Row& row : rows) {
@@ -61,17 +55,11 @@ TEST(VersionClassification, ArchitectureClasses) {
     }
 }
 
-TEST(VersionClassification, ProductTypeOnlyFromVistaToServer2008R2) {
-    for (short code = -1; code <= 12; ++code) {
-        bool asked = code == 8 || code == 9 || code == 11 || code == 12;
-        EXPECT_EQ(HasProductType(code), asked) << code;
-    }
-}
-
-TEST(VersionQuestion, OnlyANewerNtAsks) {
-    EXPECT_TRUE(IsNewerThanKnown(-1));
+// A newer Windows asks, a known one does not, and Yes and No decide; the product type is
+// asked from Vista on: under Wine (VersionGate.*). Here what Wine cannot show.
+TEST(VersionQuestion, AFailedQueryAsksNothingAndABoxThatCannotShowGoesOn) {
     EXPECT_FALSE(IsNewerThanKnown(0));
-    EXPECT_FALSE(IsNewerThanKnown(11));
+    EXPECT_TRUE(AnswerLetsStartupGoOn(0));
 }
 
 TEST(VersionQuestion, OnlyADwordOfExactlyOneSuppressesIt) {
@@ -85,13 +73,6 @@ TEST(VersionQuestion, OnlyADwordOfExactlyOneSuppressesIt) {
     EXPECT_FALSE(IsWarningSwitchOn(kRegDword, high));
     EXPECT_FALSE(IsWarningSwitchOn(kRegBinary, one));
     EXPECT_FALSE(IsWarningSwitchOn(kRegSz, text));
-}
-
-TEST(VersionQuestion, EveryAnswerButNoGoesOn) {
-    constexpr int kIdYes = 6, kIdNo = 7, kFailed = 0;
-    EXPECT_TRUE(AnswerLetsStartupGoOn(kIdYes));
-    EXPECT_TRUE(AnswerLetsStartupGoOn(kFailed));
-    EXPECT_FALSE(AnswerLetsStartupGoOn(kIdNo));
 }
 
 } // namespace

@@ -1,8 +1,7 @@
-// CReg against Wine's registry, and the version switch read in the 64-bit view.
+// CReg against Wine's registry.
 
 #include "WineMachine.h"
 
-#include "app/WinVersion.h"
 #include "registry/Reg.h"
 
 #include <gtest/gtest.h>
@@ -153,28 +152,6 @@ TEST_F(RegTest, WriteDwordNeedsOnlyTheRightToWrite) {
     EXPECT_FALSE(
         reg.WriteString(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QuenlathTests\\Writable", u"S", u"x", 4))
         << "the other writes ask for full access";
-}
-
-class VersionSwitchTest : public ::testing::Test {
-protected:
-    void SetUp() override { TearDown(); }
-    void TearDown() override {
-        DeleteTree(L"SOFTWARE\\Korvane", View::Bits64);
-        DeleteTree(L"SOFTWARE\\Korvane", View::Bits32);
-    }
-    const std::wstring kCommon = L"SOFTWARE\\Korvane\\Common";
-};
-
-TEST_F(VersionSwitchTest, IsReadInTheSixtyFourBitView) {
-    EXPECT_FALSE(CWinVersion::IsFutureWarningDisabled());
-    SetDword(kCommon, L"DisableFutureOSWarning", 1, View::Bits32);
-    EXPECT_FALSE(CWinVersion::IsFutureWarningDisabled());
-    SetDword(kCommon, L"DisableFutureOSWarning", 1, View::Bits64);
-    EXPECT_TRUE(CWinVersion::IsFutureWarningDisabled());
-    SetDword(kCommon, L"DisableFutureOSWarning", 2, View::Bits64);
-    EXPECT_FALSE(CWinVersion::IsFutureWarningDisabled());
-    SetString(kCommon, L"DisableFutureOSWarning", L"1", View::Bits64);
-    EXPECT_FALSE(CWinVersion::IsFutureWarningDisabled());
 }
 
 } // namespace

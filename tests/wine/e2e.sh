@@ -53,6 +53,21 @@ case_drive_without_letter() {
     expect_message_box "The internal optical disc drive has no drive letter." "no letter" "$SHOTS/en-message-no-letter.png"
 }
 
+# A letter that a network drive of the user holds, remembered for the next sign-in under
+# HKCU\Network, is not offered (the program runs elevated, where such a drive is not
+# mapped); one that such a drive takes while the dialog is open is refused on OK.
+case_network_drives() {
+    recording_machine ide E
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
+    wine_reg add 'HKCU\Network\Q'
+    open_dialog
+    check_eq "new letter list" "$(printf '[%s:]' D {F..P} {R..Y})" "$(combo_items 1002)"
+    wine_reg add 'HKCU\Network\F' /v RemotePath /d '\\server\share'
+    pick_f "F: taken by a network drive" hidden
+    expect_message_box "is illegal." "F: taken by a network drive" "" over
+    check_eq "assign.bat calls" "" "$(wine_batch_calls)"
+}
+
 # Without VERSION the label shows the program's own version (the stored text is checked in
 # every language below, and after an install).
 case_about_box() {
