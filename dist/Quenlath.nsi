@@ -63,6 +63,7 @@ SetCompressor /SOLID lzma
 ; SetNamedSecurityInfoW's owner and DACL, the DACL protected from or open to inheritance.
 !define OWNER_AND_PROTECTED_DACL 0x80000005
 !define OWNER_AND_INHERITED_DACL 0x20000005
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
 
 Name "Quenlath"
 OutFile "${OUTFILE}"
@@ -229,11 +230,19 @@ FunctionEnd
   !insertmacro STOP_ON_ERROR NotWritten "${PATH}"
 !macroend
 
-; Sets the error flag when the security descriptor could not be built or set.
+; Sets the error flag when the security descriptor could not be built or set, and leaves
+; alone a path that is missing or a reparse point: a junction planted there would pass the
+; DACL on to the folder it points to, and to everything below that.
 Function SetOwnerAndDacl
   Pop $2 ; which parts: OWNER_AND_PROTECTED_DACL or OWNER_AND_INHERITED_DACL
   Pop $1 ; SDDL
   Pop $0 ; path
+  System::Call 'kernel32::GetFileAttributesW(w r0) i .r4'
+  IntOp $4 $4 & ${FILE_ATTRIBUTE_REPARSE_POINT} ; (INVALID_FILE_ATTRIBUTES has it too)
+  ${If} $4 <> 0
+    SetErrors
+    Return
+  ${EndIf}
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w r1, i 1, *p .r3, p 0) i .r4'
   ${If} $4 = 0
     SetErrors
@@ -275,12 +284,17 @@ Section "Quenlath"
   !insertmacro SECURE "$INSTDIR" "${SDDL_INHERITED}" ${OWNER_AND_INHERITED_DACL}
   CreateDirectory "${LOCK_FOLDER}"
   !insertmacro SECURE "${LOCK_FOLDER}" "${SDDL_LOCK_FOLDER}" ${OWNER_AND_PROTECTED_DACL}
+  ; Each file is removed before it is written, so that it is a new file: writing over a
+  ; hard link or a symbolic link someone placed there would write into its target.
+  Delete "$INSTDIR\Morvessa.exe"
   File "/oname=Morvessa.exe" "${MORVESSA_EXE}"
   !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\Morvessa.exe"
   !insertmacro SECURE "$INSTDIR\Morvessa.exe" "${SDDL_INHERITED}" ${OWNER_AND_INHERITED_DACL}
+  Delete "$INSTDIR\assign.bat"
   File "/oname=assign.bat" "${ASSIGN_BAT}"
   !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\assign.bat"
   !insertmacro SECURE "$INSTDIR\assign.bat" "${SDDL_ADMINISTRATORS_FILE}" ${OWNER_AND_PROTECTED_DACL}
+  Delete "$INSTDIR\uninstall.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   !insertmacro STOP_ON_ERROR NotWritten "$INSTDIR\uninstall.exe"
   !insertmacro SECURE "$INSTDIR\uninstall.exe" "${SDDL_INHERITED}" ${OWNER_AND_INHERITED_DACL}

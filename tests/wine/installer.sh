@@ -90,16 +90,23 @@ C:\Program Files (x86)\Korvane\morvessa\Morvessa.exe|O:BAD:AI|inherited
 C:\Program Files (x86)\Korvane\morvessa\assign.bat|O:BAD:PAI(A;;FA;;;SY)(A;;FA;;;BA)|protected
 C:\Program Files (x86)\Korvane\morvessa\uninstall.exe|O:BAD:AI|inherited'
 
+# The install also meets a program folder made before it, with its files hard links to a
+# file that must stay as it was (where Program Files lets users write, a user could plant
+# them, linked to a file they may read but not write): it writes new files instead.
 case_silent_install() {
+    local name expected
     setup_machine
+    mkdir -p "$FOLDER"
+    printf 'linked\r\n' >"$C_DRIVE/linked.txt"
+    for name in Morvessa.exe assign.bat uninstall.exe; do ln "$C_DRIVE/linked.txt" "$FOLDER/$name"; done
     WINEDEBUG=trace+security,trace+advapi wine "$SETUP" /S 2>"$WORK/trace.txt"
     check_eq "exit code of a silent install" 0 "$?"
     check_eq "owners and DACLs set" "$SECURITY_ASKED" "$(security_asked "$WORK/trace.txt")"
     installed "after a silent install"
+    check_eq "the file the planted links share" linked "$(tr -d '\r' <"$C_DRIVE/linked.txt")"
     cmp -s "$BIN/Morvessa.exe" "$FOLDER/Morvessa.exe" || fail "the installed Morvessa.exe differs"
     cmp -s "$ROOT/dist/assign.bat" "$FOLDER/assign.bat" || fail "the installed assign.bat differs"
-    # (Every silent uninstall below runs the entry's QuietUninstallString.)
-    local name expected
+    # (The uninstall cases run the entry's QuietUninstallString.)
     while IFS='|' read -r name expected; do
         check_eq "installed-programs entry $name" "$expected" "$(reg_value "$UNINSTALL_KEY" "$name")"
     done <<LIST
