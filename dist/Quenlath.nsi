@@ -139,7 +139,7 @@ LangString NotRemoved ${LANG_JAPANESE} "$0 を削除できませんでした。Q
 LangString NotRemoved ${LANG_SIMPCHINESE} "无法删除 $0。Quenlath 仍处于安装状态。请关闭正在使用该文件的程序或重新启动计算机，然后再次卸载。"
 
 LangString NewerInstalled ${LANG_ENGLISH} "A newer version of Quenlath is installed on this computer. Do you want to replace it with the older version ${VERSION}?"
-LangString NewerInstalled ${LANG_FRENCH} "Une version plus récente de Quenlath est installée sur cet ordinateur. Voulez-vous la remplacer par la version antérieure ${VERSION} ?"
+LangString NewerInstalled ${LANG_FRENCH} "Une version plus récente de Quenlath est installée sur cet ordinateur. Voulez-vous la remplacer par la version antérieure ${VERSION} ?"
 LangString NewerInstalled ${LANG_JAPANESE} "このコンピューターには、より新しいバージョンの Quenlath がインストールされています。古いバージョン ${VERSION} で置き換えますか?"
 LangString NewerInstalled ${LANG_SIMPCHINESE} "此计算机上已安装较新版本的 Quenlath。是否要将其替换为较旧的版本 ${VERSION}？"
 
