@@ -340,11 +340,9 @@ Section "Uninstall"
   ClearErrors
   ; The lock folder first: a change in progress holds its lock file, and then nothing is
   ; removed (assign.bat taken away halfway could leave the drive without a letter).
-  Delete "${LOCK_FOLDER}\assign.lock"
-  !insertmacro STOP_ON_ERROR NotRemoved "${LOCK_FOLDER}\assign.lock"
-  Delete "${LOCK_FOLDER}\mountvol.txt"
-  !insertmacro STOP_ON_ERROR NotRemoved "${LOCK_FOLDER}\mountvol.txt"
   ${If} ${FileExists} "${LOCK_FOLDER}\*"
+    Delete "${LOCK_FOLDER}\assign.lock"
+    Delete "${LOCK_FOLDER}\mountvol.txt"
     RMDir "${LOCK_FOLDER}"
     !insertmacro STOP_ON_ERROR NotRemoved "${LOCK_FOLDER}"
   ${EndIf}
