@@ -7,6 +7,8 @@
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
 //   windowtool syscommand <title> <id>     posts WM_SYSCOMMAND with that id
+//   windowtool command <title> <id>        posts WM_COMMAND with that id, as a button sends it
+//   windowtool greyed <title>              the ids of the disabled controls, in order
 //   windowtool race <copies> <title> <program> <message>
 //       Starts that many copies at once (created suspended, then all resumed), presses OK on
 //       each message box titled <title>, whose text must begin with <message>, until one
@@ -122,6 +124,25 @@ HWND TargetWindow(const wchar_t* title, int controlId) {
 
 bool Press(HWND window, int controlId) {
     return PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0) != FALSE;
+}
+
+BOOL CALLBACK CollectDisabled(HWND control, LPARAM param) {
+    if (!IsWindowEnabled(control)) {
+        reinterpret_cast<std::set<int>*>(param)->insert(GetDlgCtrlID(control));
+    }
+    return TRUE;
+}
+
+int Greyed(const wchar_t* title) {
+    for (HWND window : Windows(title)) {
+        std::set<int> ids;
+        EnumChildWindows(window, CollectDisabled, reinterpret_cast<LPARAM>(&ids));
+        for (int id : ids) {
+            std::printf(id == *ids.begin() ? "%d" : " %d", id);
+        }
+        std::printf("\n");
+    }
+    return 0;
 }
 
 int Select(const wchar_t* title, int id, const wchar_t* text) {
@@ -343,6 +364,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"syscommand" && argc == 4) {
         return !PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
     }
+    if (command == L"command" && argc == 4) {
+        return !PostMessageW(TargetWindow(title, 0), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+    if (command == L"greyed" && argc == 3) {
+        return Greyed(title);
+    }
     if (command == L"select" && argc == 5) {
         return Select(title, id, argv[4]);
     }
@@ -363,7 +390,8 @@ int wmain(int argc, wchar_t** argv) {
             INVALID_HANDLE_VALUE) {
         Sleep(INFINITE);
     }
-    std::fputs("usage: windowtool list|click|select|syscommand|race|time|run|lockkey|hold\n",
+    std::fputs("usage: windowtool "
+               "list|click|select|syscommand|command|greyed|race|time|run|lockkey|hold\n",
                stderr);
     return 64;
 }
