@@ -88,23 +88,25 @@ case_languages() {
     done < <(languages)
 }
 
-# While the batch file runs, the lists and both buttons are greyed, and an OK, an About
-# command or a Cancel that another program posts changes nothing. After a minute the
-# program says that the change still runs and keeps waiting, holding its instance: a second
-# copy only brings it to the front. The batch file's own ending is told when it comes.
+# While the batch file runs, the lists and both buttons are greyed, an OK, an About command
+# or a Cancel that another program posts changes nothing, and a log-off is refused. After a
+# minute the program says that the change still runs and keeps waiting, holding its
+# instance: a second copy only brings it to the front. The batch file's own ending is told
+# when it comes.
 case_change_runs_past_a_minute() {
     recording_machine ide E
     wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
     plant_batch wait
     LANG=C LC_ALL=C open_dialog
     pick_f "waiting" hidden
-    poll 10 greyed_are "1 2 1000 1002" || fail "the lists and buttons are not greyed: [$(tool greyed Quenlath)]"
-    tool command Quenlath 1
-    tool syscommand Quenlath 32989
-    tool command Quenlath 2
+    poll 10 greyed_are "1 2 1000 1002" || fail "not greyed: [$(tool greyed Quenlath)]"
+    tool post Quenlath command 1
+    tool post Quenlath syscommand 32989
+    tool post Quenlath command 2
     sleep 3
     windows_show Quenlath "control id=1006" && fail "an About box opened during the change"
     check_eq "assign.bat calls during the change" "E: F:" "$(wine_batch_calls)"
+    check_eq "the answer to a log-off during the change" 0 "$(tool endsession Quenlath)"
     poll 75 windows_show Quenlath "keep waiting" || fail "no message after a minute"
     screenshot "$SHOTS/en-outcome-timeout.png" Quenlath
     tool click Quenlath 1
