@@ -32,12 +32,15 @@
 // How a drive letter change ended, when not as it should.
 #define IDS_CHANGE_CONFLICT 9   // the drive's letter or the new letter changed meanwhile
 #define IDS_CHANGE_NOT_MADE 10  // nothing changed
-#define IDS_CHANGE_NO_LETTER 11 // the drive was left without a letter
+#define IDS_CHANGE_NO_LETTER 11 // the drive may be left without a letter
 #define IDS_BATCH_MISSING 12    // assign.bat or the program-files folder is missing
 #define IDS_CHANGE_TIMEOUT 13   // still running after 60 seconds
 #define IDS_CHANGE_UNKNOWN 14   // an exit code assign.bat does not give
 // At start: the device search finds the drive, but no mount-table entry names it.
 #define IDS_DRIVE_NO_LETTER 15
+
+// Why the session should not end yet, listed by Windows while a change runs.
+#define IDS_CHANGE_RUNNING 16
 
 // windows.h defines these; the native build has no windows.h, so supply the same
 // values there. The guards keep the Windows build on the system's definitions.

@@ -10,7 +10,6 @@ constexpr const wchar16* kLetterTexts[26] = {
 constexpr int kFirstNewLetter = 2; // C:
 
 constexpr uint32_t kErrorFileNotFound = 2;
-constexpr wchar16 kBatchRelativePath[] = u"\\Korvane\\morvessa\\assign.bat";
 
 } // namespace
 
@@ -54,66 +53,6 @@ COkAction DecideOk(const COkFacts& facts) {
         return {COkAction::Warn, IDS_BAD_NEW_LETTER};
     }
     return {COkAction::Launch};
-}
-
-bool IsAbsolutePath(const wchar16* pszPath) {
-    return LetterText(pszPath[0]) != nullptr && pszPath[1] == u':' && pszPath[2] == u'\\';
-}
-
-bool BatchPath(const wchar16* pszProgramFiles, wchar16* pszPath, size_t cchPath) {
-    if (pszProgramFiles == nullptr || !IsAbsolutePath(pszProgramFiles)) {
-        return false;
-    }
-    return Succeeded(StrCopy(pszPath, cchPath, pszProgramFiles)) &&
-           Succeeded(StrCat(pszPath, cchPath, kBatchRelativePath));
-}
-
-bool BatchParameters(const wchar16* pszCurrent, const wchar16* pszNew, wchar16* pszParameters,
-                     size_t cchParameters) {
-    return Succeeded(StrPrintf(pszParameters, cchParameters, u"%s %s", pszCurrent, pszNew));
-}
-
-bool BatchCommandLine(const wchar16* pszSystemFolder, const wchar16* pszBatchPath,
-                      const wchar16* pszParameters, wchar16* pszCommandLine,
-                      size_t cchCommandLine) {
-    return Succeeded(StrPrintf(pszCommandLine, cchCommandLine,
-                               u"\"%s\\cmd.exe\" /d /s /c \"\"%s\" %s\"", pszSystemFolder,
-                               pszBatchPath, pszParameters));
-}
-
-unsigned ChangeOutcomeMessage(const CChangeResult& result) {
-    switch (result.kind) {
-    case CChangeResult::BatchMissing:
-        return IDS_BATCH_MISSING;
-    case CChangeResult::NotStarted:
-        return IDS_CHANGE_NOT_MADE;
-    case CChangeResult::TimedOut:
-        return IDS_CHANGE_TIMEOUT;
-    case CChangeResult::Exited:
-        break;
-    }
-    // The batch file's exit codes, grouped as the user needs them.
-    switch (result.dwExitCode) {
-    case 0:
-        return 0;
-    case 6: // no volume has the current letter
-    case 7: // the new letter names a volume
-    case 8: // the new letter names another device
-        return IDS_CHANGE_CONFLICT;
-    case 1: // arguments
-    case 2:
-    case 3:
-    case 4:
-    case 5:  // no mountvol.exe
-    case 9:  // the current letter could not be removed
-    case 10: // the new letter could not be assigned, the old one is back
-    case 12: // another change was still running
-        return IDS_CHANGE_NOT_MADE;
-    case 11: // neither letter could be assigned, or the way back not confirmed
-        return IDS_CHANGE_NO_LETTER;
-    default:
-        return IDS_CHANGE_UNKNOWN;
-    }
 }
 
 void TerminateStoredText(wchar16* pszText, size_t cchText, uint32_t cbStored) {

@@ -1,6 +1,6 @@
 #pragma once
-// The dialogs' decisions, on plain values: which letters are offered, what OK does, where
-// the batch file is and what it is given, and the About box's version text.
+// The dialogs' decisions, on plain values: which letters are offered, what OK does, and the
+// About box's version text.
 
 #include "common/WideString.h"
 
@@ -45,30 +45,6 @@ struct COkAction {
     unsigned nStringId = 0; // for Warn
 };
 COkAction DecideOk(const COkFacts& facts);
-
-// Whether the text is an absolute path on a drive: a letter, a colon and a backslash.
-bool IsAbsolutePath(const wchar16* pszPath);
-// The batch file under the program-files folder. False, with nothing to launch, when the
-// folder is unknown (null or empty), not an absolute path, or the path does not fit: the
-// batch file runs with administrator rights, and a relative or cut path could name
-// another program.
-bool BatchPath(const wchar16* pszProgramFiles, wchar16* pszPath, size_t cchPath);
-// "E: F:"
-bool BatchParameters(const wchar16* pszCurrent, const wchar16* pszNew, wchar16* pszParameters,
-                     size_t cchParameters);
-// The command line that runs the batch file through the system's own cmd.exe, without
-// AutoRun commands (/d), its outer quotes always removed (/s).
-bool BatchCommandLine(const wchar16* pszSystemFolder, const wchar16* pszBatchPath,
-                      const wchar16* pszParameters, wchar16* pszCommandLine, size_t cchCommandLine);
-
-// How the change that the batch file makes ended.
-struct CChangeResult {
-    enum Kind { BatchMissing, NotStarted, TimedOut, Exited } kind;
-    uint32_t dwExitCode; // for Exited
-};
-// The string that tells the user what happened and what to do; 0 after a change that
-// succeeded.
-unsigned ChangeOutcomeMessage(const CChangeResult& result);
 
 // Ends a text read from the registry after the bytes actually stored, since the registry
 // does not promise a terminating NUL; at most cchText - 1 characters.

@@ -4,13 +4,12 @@
 #include "locator/CDAccess.h"
 #include "registry/Reg.h"
 #include "res/resource.h"
+#include "ui/AssignChange.h"
 #include "ui/DialogRules.h"
 #include "ui/DispMessageDlg.h"
 #include "ui/DispVersionDlg.h"
 #include "ui/NetworkDrives.h"
 #include "ui/framework/WinApp.h"
-
-#include <cstdlib>
 
 wchar16 g_chCurrentLetter = 0;
 
@@ -40,68 +39,6 @@ bool IsNoticeHidden() {
     DWORD dwHideMsg = 0;
     bool bRead = reg.ReadDword(HKEY_LOCAL_MACHINE, kProductKey, u"HideMsg", &dwHideMsg) != FALSE;
     return !ShouldShowNotice(bRead, dwHideMsg);
-}
-
-// How long the dialog waits for the batch file before it tells the user it still runs.
-constexpr DWORD kBatchTimeoutMs = 60000;
-
-// The batch file's path, or false when there is none to run.
-bool FindAssignBatch(wchar16 (&szPath)[MAX_PATH]) {
-    wchar16 szProgramFiles[MAX_PATH] = {};
-    size_t cchRequired = 0;
-    bool bRead = _wgetenv_s(&cchRequired, AsWide(szProgramFiles), MAX_PATH, L"ProgramFiles") == 0;
-    if (!BatchPath(bRead ? szProgramFiles : nullptr, szPath, MAX_PATH)) {
-        return false;
-    }
-    DWORD dwAttributes = GetFileAttributesW(AsWide(szPath));
-    return dwAttributes != INVALID_FILE_ATTRIBUTES &&
-           (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Starts the batch file hidden through the system's own cmd.exe; null when it cannot.
-HANDLE StartAssignBatch(const wchar16* pszPath, const wchar16* pszCurrent, const wchar16* pszNew) {
-    wchar16 szSystem[MAX_PATH];
-    UINT cchSystem = GetSystemDirectoryW(AsWide(szSystem), MAX_PATH);
-    wchar16 szParameters[2 * kItemCapacity];
-    wchar16 szCommandLine[3 * MAX_PATH];
-    if (cchSystem == 0 || cchSystem >= MAX_PATH ||
-        !BatchParameters(pszCurrent, pszNew, szParameters, ARRAYSIZE(szParameters)) ||
-        !BatchCommandLine(szSystem, pszPath, szParameters, szCommandLine,
-                          ARRAYSIZE(szCommandLine))) {
-        return nullptr;
-    }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, AsWide(szCommandLine), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-        return nullptr;
-    }
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
-// Waits for the process while the calling thread's windows keep being served.
-bool WaitPumpingMessages(HANDLE hProcess, DWORD dwTimeoutMs) {
-    ULONGLONG ullDeadline = GetTickCount64() + dwTimeoutMs;
-    for (;;) {
-        ULONGLONG ullNow = GetTickCount64();
-        DWORD dwLeft = ullNow < ullDeadline ? static_cast<DWORD>(ullDeadline - ullNow) : 0;
-        DWORD dwWait = MsgWaitForMultipleObjects(1, &hProcess, FALSE, dwLeft, QS_ALLINPUT);
-        if (dwWait == WAIT_OBJECT_0) {
-            return true;
-        }
-        if (dwWait != WAIT_OBJECT_0 + 1) {
-            return false;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
 }
 
 } // namespace
@@ -174,16 +111,29 @@ void CSelkaroDlg::FillNewLetters() {
     SendMessageW(m_pNewCombo, CB_SETCURSEL, 0, 0);
 }
 
-// The dialog is disabled while the batch file runs; a close from outside waits too.
+// While the dialog is busy with OK or the About box, Cancel, OK and About do nothing,
+// whatever sends them: a message posted by another process arrives all the same, and
+// Wine enables the dialog again when a box it owns closes.
 void CSelkaroDlg::OnCancel() {
-    if (!m_bWaiting) {
+    if (!m_bBusy) {
         CDialog::OnCancel();
     }
 }
 
 void CSelkaroDlg::OnOK() {
+    if (m_bBusy) {
+        return;
+    }
+    m_bBusy = true;
     ApplyNewLetter();
     CDialog::OnOK();
+}
+
+void CSelkaroDlg::ShowAbout() {
+    m_bBusy = true;
+    CDispVersionDlg about;
+    about.DoModal();
+    m_bBusy = false;
 }
 
 void CSelkaroDlg::ApplyNewLetter() {
@@ -204,35 +154,25 @@ void CSelkaroDlg::ApplyNewLetter() {
     if (action.kind == COkAction::Warn) {
         ShowWarning(action.nStringId);
     } else if (action.kind == COkAction::Launch) {
-        unsigned nMessage = ChangeOutcomeMessage(RunAssignBatch(szCurrent, szNew));
+        unsigned nMessage = ChangeOutcomeMessage(RunChange(szCurrent, szNew));
         if (nMessage != 0) {
             ShowWarning(nMessage);
         }
     }
 }
 
-// The dialog stays up, disabled and with a wait cursor, while the batch file runs; the
-// instance mutex stays held meanwhile, so no second copy can start a second change.
-CChangeResult CSelkaroDlg::RunAssignBatch(const wchar16* pszCurrent, const wchar16* pszNew) {
-    wchar16 szPath[MAX_PATH];
-    if (!FindAssignBatch(szPath)) {
-        return {CChangeResult::BatchMissing, 0};
+// The lists and buttons stay greyed until the dialog closes; the wait cursor shows and
+// the session is kept from ending while the batch file runs.
+CChangeResult CSelkaroDlg::RunChange(const wchar16* pszCurrent, const wchar16* pszNew) {
+    const int anControls[] = {IDOK, IDCANCEL, IDC_CURRENT_LETTER, IDC_NEW_LETTER};
+    for (int nId : anControls) {
+        EnableWindow(GetDlgItem(m_hWnd, nId), FALSE);
     }
-    CScopedHandle process(StartAssignBatch(szPath, pszCurrent, pszNew));
-    if (process.Get() == nullptr) {
-        return {CChangeResult::NotStarted, 0};
-    }
-    m_bWaiting = true;
-    EnableWindow(m_hWnd, FALSE);
+    m_bChanging = true;
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    bool bEnded = WaitPumpingMessages(process.Get(), kBatchTimeoutMs);
-    EnableWindow(m_hWnd, TRUE);
-    m_bWaiting = false;
-    DWORD dwExitCode = 0;
-    if (!bEnded || !GetExitCodeProcess(process.Get(), &dwExitCode)) {
-        return {CChangeResult::TimedOut, 0};
-    }
-    return {CChangeResult::Exited, dwExitCode};
+    CChangeResult result = RunAssignChange(m_hWnd, pszCurrent, pszNew);
+    m_bChanging = false;
+    return result;
 }
 
 void CSelkaroDlg::ShowWarning(UINT nTextId) const {
@@ -240,17 +180,23 @@ void CSelkaroDlg::ShowWarning(UINT nTextId) const {
 }
 
 bool CSelkaroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    if (wParam == IDM_ABOUTBOX) {
-        CDispVersionDlg about;
-        about.DoModal();
+    if (wParam == IDM_ABOUTBOX && !m_bBusy) {
+        ShowAbout();
     }
     switch (message) {
     case WM_SETCURSOR:
-        if (!m_bWaiting) {
+        if (!m_bChanging) {
             return false;
         }
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return true;
+    // Windows XP then cancels the log-off or shutdown; later versions ask the user.
+    case WM_QUERYENDSESSION:
+        if (!m_bChanging) {
+            return false;
+        }
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, FALSE);
         return true;
     case WM_PAINT:
         return OnPaint();

@@ -3,7 +3,7 @@
 // letters, and on OK hands the change to assign.bat.
 
 #include "common/WideString.h"
-#include "ui/DialogRules.h"
+#include "ui/ChangeRules.h"
 #include "ui/framework/Dialog.h"
 
 // The internal drive's letter as the main dialog found it when it opened.
@@ -24,7 +24,7 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     // Opens the About box for the system-menu command, whatever the message that carries
-    // its value, then routes the message as every dialog does.
+    // its value (unless the dialog is busy), then routes the message as every dialog does.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
@@ -32,7 +32,8 @@ private:
     void FillCurrentLetter();
     void FillNewLetters();
     void ApplyNewLetter();
-    CChangeResult RunAssignBatch(const wchar16* pszCurrent, const wchar16* pszNew);
+    CChangeResult RunChange(const wchar16* pszCurrent, const wchar16* pszNew);
+    void ShowAbout();
     void ShowWarning(UINT nTextId) const;
     bool OnPaint();
     void OnDestroy();
@@ -44,6 +45,8 @@ private:
     BOOL m_bFreeFound = 0;
     HICON m_hIcon;
     HMENU m_pSysMenu = nullptr;
+    // From OK until the dialog closes, and while the About box is open.
+    bool m_bBusy = false;
     // While assign.bat runs.
-    bool m_bWaiting = false;
+    bool m_bChanging = false;
 };

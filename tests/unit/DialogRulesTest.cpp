@@ -1,4 +1,4 @@
-// The dialogs' decisions: offered letters, what OK does, the batch call, the About text.
+// The dialogs' decisions: offered letters, what OK does, the About text.
 
 #include "ui/DialogRules.h"
 #include "res/resource.h"
@@ -74,63 +74,6 @@ TEST(OkButton, LaunchesOnlyWhenTheDriveAndTheNewLetterAreAsListed) {
     COkAction taken = DecideOk({true, true, true, u'E', u'E', false});
     EXPECT_EQ(taken.kind, COkAction::Warn);
     EXPECT_EQ(taken.nStringId, unsigned{IDS_BAD_NEW_LETTER});
-}
-
-TEST(Batch, PathUnderAnAbsoluteProgramFilesFolder) {
-    char16_t szPath[260] = u"previous";
-    ASSERT_TRUE(BatchPath(u"C:\\Program Files (x86)", szPath, 260));
-    EXPECT_EQ(u16string(szPath), u"C:\\Program Files (x86)\\Korvane\\morvessa\\assign.bat");
-    EXPECT_TRUE(BatchPath(u"d:\\Apps", szPath, 260));
-    EXPECT_TRUE(BatchPath(u"Z:\\", szPath, 260));
-    EXPECT_FALSE(BatchPath(nullptr, szPath, 260));
-    for (const char16_t* relative : {u"", u"Program Files", u"C:Program Files", u"\\Program Files",
-                                     u"\\\\server\\share", u"1:\\x", u"C", u"C:"}) {
-        EXPECT_FALSE(BatchPath(relative, szPath, 260));
-    }
-}
-
-TEST(Batch, APathThatDoesNotFitLaunchesNothing) {
-    char16_t szPath[260];
-    const u16string kSuffix = u"\\Korvane\\morvessa\\assign.bat";
-    u16string fits = u"C:\\" + u16string(259 - kSuffix.size() - 3, u'p');
-    EXPECT_TRUE(BatchPath(fits.c_str(), szPath, 260));
-    EXPECT_EQ(u16string(szPath).size(), 259u);
-    EXPECT_FALSE(BatchPath((fits + u"p").c_str(), szPath, 260));
-}
-
-TEST(Batch, ParametersAreBothLettersWithASpace) {
-    char16_t szParameters[16];
-    ASSERT_TRUE(BatchParameters(u"E:", u"F:", szParameters, 16));
-    EXPECT_EQ(u16string(szParameters), u"E: F:");
-    EXPECT_FALSE(BatchParameters(u"E:", u"F:", szParameters, 5));
-}
-
-TEST(Batch, RunThroughTheSystemsCmdWithoutAutoRun) {
-    char16_t szLine[120];
-    ASSERT_TRUE(
-        BatchCommandLine(u"C:\\windows\\system32", u"C:\\P F\\assign.bat", u"E: F:", szLine, 120));
-    EXPECT_EQ(u16string(szLine),
-              u"\"C:\\windows\\system32\\cmd.exe\" /d /s /c \"\"C:\\P F\\assign.bat\" E: F:\"");
-    EXPECT_FALSE(
-        BatchCommandLine(u"C:\\windows\\system32", u"C:\\P F\\assign.bat", u"E: F:", szLine, 60));
-}
-
-TEST(ChangeOutcome, ExitCodesGroupedAsTheUserNeedsThem) {
-    using R = CChangeResult;
-    EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 0}), 0u);
-    for (uint32_t code : {1u, 2u, 3u, 4u, 5u, 9u, 10u, 12u}) {
-        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_NOT_MADE}) << code;
-    }
-    for (uint32_t code : {6u, 7u, 8u}) {
-        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_CONFLICT}) << code;
-    }
-    EXPECT_EQ(ChangeOutcomeMessage({R::Exited, 11}), unsigned{IDS_CHANGE_NO_LETTER});
-    for (uint32_t code : {13u, 9009u, 0xC000013Au}) {
-        EXPECT_EQ(ChangeOutcomeMessage({R::Exited, code}), unsigned{IDS_CHANGE_UNKNOWN}) << code;
-    }
-    EXPECT_EQ(ChangeOutcomeMessage({R::BatchMissing, 0}), unsigned{IDS_BATCH_MISSING});
-    EXPECT_EQ(ChangeOutcomeMessage({R::NotStarted, 0}), unsigned{IDS_CHANGE_NOT_MADE});
-    EXPECT_EQ(ChangeOutcomeMessage({R::TimedOut, 0}), unsigned{IDS_CHANGE_TIMEOUT});
 }
 
 TEST(AboutText, EndsAfterTheBytesStored) {

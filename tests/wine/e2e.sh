@@ -98,35 +98,63 @@ case_languages() {
     done < <(languages)
 }
 
-# What the user is told after the other ways a change can end (exit code 11, the drive
-# left without a letter, in every language above).
-case_change_outcomes() {
-    recording_machine ide E
-    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
-    local code text
-    while IFS='|' read -r code text; do
-        plant_batch "$code"
-        open_dialog
-        pick_f "exit $code" hidden
-        expect_message_box "$text" "exit $code" "$SHOTS/en-outcome-$code.png" over
-    done <<'ROWS'
-7|the drive's letter or the chosen letter changed in the meantime
-9|The drive keeps its current letter.
-13|ended with an unexpected result
-ROWS
-}
-
-# The dialog stays up, disabled and answering, while the batch file runs; after 60 s it
-# says the change is still running.
-case_waits_for_the_change() {
+# While the batch file runs, the lists and both buttons are greyed, an OK, an About command
+# or a Cancel that another program posts changes nothing, and a log-off is refused. After a
+# minute the program says that the change still runs and keeps waiting, holding its
+# instance: a second copy only brings it to the front. The batch file's own ending is told
+# when it comes.
+case_change_runs_past_a_minute() {
     recording_machine ide E
     wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
     plant_batch wait
     LANG=C LC_ALL=C open_dialog
     pick_f "waiting" hidden
-    poll 10 windows_show Quenlath "window enabled=0" || fail "the dialog did not stay up, disabled, while it waits"
-    windows_show Quenlath "seconds" && fail "a message before the time ran out"
-    expect_message_box "is still running after 60 seconds" "time out" "$SHOTS/en-outcome-timeout.png" over
+    poll 10 greyed_are "1 2 1000 1002" || fail "not greyed: [$(tool greyed Quenlath)]"
+    tool post Quenlath command 1
+    tool post Quenlath syscommand 32989
+    tool post Quenlath command 2
+    sleep 3
+    windows_show Quenlath "control id=1006" && fail "an About box opened during the change"
+    check_eq "assign.bat calls during the change" "E: F:" "$(wine_batch_calls)"
+    check_eq "the answer to a log-off during the change" 0 "$(tool endsession Quenlath)"
+    poll 75 windows_show Quenlath "keep waiting" || fail "no message after a minute"
+    screenshot "$SHOTS/en-outcome-timeout.png" Quenlath
+    tool click Quenlath 1
+    local first=$PROGRAM
+    start_program
+    wait_ends "$PROGRAM" 20 "a second copy during the change"
+    PROGRAM=$first
+    kill -0 "$PROGRAM" 2>/dev/null || fail "the program ended before the change"
+    expect_message_box "The drive keeps its current letter." "after the change" "" over
+    check_eq "assign.bat calls" "E: F:" "$(wine_batch_calls)"
+}
+greyed_are() { [ "$(tool greyed Quenlath)" = "$1" ]; }
+
+# A batch file cut short after it removed the drive's letter: whatever its exit code, the
+# user is told the drive may have no letter now.
+case_change_cut_short() {
+    recording_machine ide E
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
+    plant_batch cut
+    open_dialog
+    pick_f "cut short" hidden
+    expect_message_box "the drive might now have no letter" "cut short" "" over
+}
+
+# The ProgramFiles variable, which whoever elevates the program can set (Wine sets it from
+# "ProgramFilesDir (x86)" in the 64-bit view), does not choose the batch file: here it
+# holds %OS%, which cmd would expand to another folder.
+case_program_files_elsewhere() {
+    recording_machine ide E
+    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
+    wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v 'ProgramFilesDir (x86)' \
+        /d 'C:\P%OS%Q' /reg:64
+    plant_batch 7 'P%OS%Q'
+    plant_batch 7 'PWindows_NTQ'
+    open_dialog
+    pick_f "ProgramFiles elsewhere" hidden
+    wait_ends "$PROGRAM" 20 "Morvessa.exe"
+    check_eq "assign.bat calls" "E: F:" "$(wine_batch_calls)"
 }
 
 # The main dialog at 96, 144 and 192 DPI: it grows with the setting, lands centred on the

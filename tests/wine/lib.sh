@@ -118,15 +118,20 @@ machine() { # ide|usb|none letter
 }
 recording_machine() { machine "$@"; plant_batch record; }
 
-# The assign.bat in the program folder: one that appends its arguments to
-# C:\assign-calls.txt, one that idles for 90 s (longer than the program waits for it), or
-# one that exits with that code.
-plant_batch() { # record|wait|exit-code
-    local batch="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
+# The assign.bat in the program folder (or under C:\<folder>\Korvane\morvessa): one that
+# appends its arguments to C:\assign-calls.txt; one that records them, idles for 65 s
+# (past the minute after which the program says the change still runs) and exits with 10;
+# one that removes E:'s entry from the mount table and fails with 1, as a batch file ended
+# from outside does on Windows; or one that exits with that code.
+plant_batch() { # record|wait|cut|exit-code [folder]
+    local batch="$WINEPREFIX/drive_c/${2:-Program Files (x86)}/Korvane/morvessa/assign.bat"
+    local record='echo %1 %2>> C:\assign-calls.txt'
     mkdir -p "${batch%/*}"
     case $1 in
-    record) printf '@echo off\r\necho %%1 %%2>> C:\\assign-calls.txt\r\n' ;;
-    wait) printf '@ping -n 90 127.0.0.1 >nul\r\n' ;;
+    record) printf '@echo off\r\n%s\r\n' "$record" ;;
+    wait) printf '@echo off\r\n%s\r\nping -n 66 127.0.0.1 >nul\r\nexit /b 10\r\n' "$record" ;;
+    cut) printf '@reg delete HKLM\\SYSTEM\\MountedDevices /v "\\??\\Volume{%s}" /f >nul\r\n@exit /b 1\r\n' \
+        00000000-0000-0000-0000-000000000045 ;;
     *) printf '@exit /b %s\r\n' "$1" ;;
     esac >"$batch"
 }

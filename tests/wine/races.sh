@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Races and faults under Wine and Xvfb: ten copies of Morvessa.exe started at once,
-# twenty times, and the program's behaviour when its batch file, a usable ProgramFiles
-# variable or the right to write its registry key is missing.
+# twenty times, and the program's behaviour when its batch file or the right to write its
+# registry key is missing.
 #   tests/wine/races.sh <folder with Morvessa.exe and the test tools> [case...]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 suite_start races "$1"
@@ -42,29 +42,6 @@ case_batch_missing() {
     rm -f "$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa/assign.bat"
     change_letter "batch missing" "" "$MISSING"
     no_window_left "batch missing"
-    # Put back, the batch runs again.
-    plant_batch record
-    change_letter "batch restored"
-    check_eq "assign.bat calls once restored" "E: F:" "$(wine_batch_calls)"
-}
-
-# Wine sets ProgramFiles in every 32-bit process from "ProgramFilesDir (x86)" in the
-# registry's 64-bit view, or else from "ProgramFilesDir"; without both, it sets none.
-case_program_files_missing() {
-    recording_machine ide E
-    local key='HKLM\Software\Microsoft\Windows\CurrentVersion' value='ProgramFilesDir (x86)'
-    wine_reg delete "$key" /v ProgramFilesDir /reg:64
-    wine_reg delete "$key" /v "$value" /reg:64
-    change_letter "ProgramFiles missing" "" "$MISSING"
-    no_window_left "ProgramFiles missing"
-    # A relative folder could name anything: it is refused the same way.
-    wine_reg add "$key" /v "$value" /d 'Program Files (x86)' /reg:64
-    change_letter "ProgramFiles relative" "" "$MISSING"
-    check_eq "assign.bat calls without a usable ProgramFiles" "" "$(wine_batch_calls)"
-    # With the variable back, the same machine launches the batch.
-    wine_reg add "$key" /v "$value" /d 'C:\Program Files (x86)' /reg:64
-    change_letter "ProgramFiles back"
-    check_eq "assign.bat calls with ProgramFiles back" "E: F:" "$(wine_batch_calls)"
 }
 
 # An administrator who may not write the product key: the "do not show again" choice is

@@ -8,6 +8,11 @@
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
 //   windowtool syscommand <title> <id>     posts WM_SYSCOMMAND with that id
+//   windowtool post <title> command|syscommand <id>
+//       Posts WM_COMMAND (as a button sends it) or WM_SYSCOMMAND with that id to every window
+//       with that title, enabled or not.
+//   windowtool greyed <title>              the ids of the disabled controls, in order
+//   windowtool endsession <title>          each window's answer to a log-off's WM_QUERYENDSESSION
 //   windowtool race <copies> <title> <program> <message>
 //       Starts that many copies at once (created suspended, then all resumed), presses OK on
 //       each message box titled <title>, whose text must begin with <message>, until one
@@ -127,6 +132,44 @@ HWND TargetWindow(const wchar_t* title, int controlId) {
 
 bool Press(HWND window, int controlId) {
     return PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0) != FALSE;
+}
+
+BOOL CALLBACK CollectDisabled(HWND control, LPARAM param) {
+    if (!IsWindowEnabled(control)) {
+        reinterpret_cast<std::set<int>*>(param)->insert(GetDlgCtrlID(control));
+    }
+    return TRUE;
+}
+
+int Greyed(const wchar_t* title) {
+    for (HWND window : Windows(title)) {
+        std::set<int> ids;
+        EnumChildWindows(window, CollectDisabled, reinterpret_cast<LPARAM>(&ids));
+        for (int id : ids) {
+            std::printf(id == *ids.begin() ? "%d" : " %d", id);
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int Post(const wchar_t* title, const std::wstring& kind, int id) {
+    const bool system = kind == L"syscommand";
+    for (HWND window : Windows(title)) {
+        PostMessageW(window, system ? WM_SYSCOMMAND : WM_COMMAND,
+                     system ? static_cast<WPARAM>(id) : MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+    return 0;
+}
+
+int AskEndSession(const wchar_t* title) {
+    for (HWND window : Windows(title)) {
+        DWORD_PTR answer = 2;
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                            5000, &answer);
+        std::printf("%u\n", static_cast<unsigned>(answer));
+    }
+    return 0;
 }
 
 int Select(const wchar_t* title, int id, const wchar_t* text) {
@@ -355,6 +398,15 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"syscommand" && argc == 4) {
         return !PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
     }
+    if (command == L"post" && argc == 5) {
+        return Post(title, argv[3], _wtoi(argv[4]));
+    }
+    if (command == L"greyed" && argc == 3) {
+        return Greyed(title);
+    }
+    if (command == L"endsession" && argc == 3) {
+        return AskEndSession(title);
+    }
     if (command == L"select" && argc == 5) {
         return Select(title, id, argv[4]);
     }
@@ -375,7 +427,8 @@ int wmain(int argc, wchar_t** argv) {
             INVALID_HANDLE_VALUE) {
         Sleep(INFINITE);
     }
-    std::fputs("usage: windowtool list|click|select|syscommand|race|time|run|lockkey|hold\n",
+    std::fputs("usage: windowtool "
+               "list|click|select|syscommand|post|greyed|endsession|race|time|run|lockkey|hold\n",
                stderr);
     return 64;
 }
