@@ -76,21 +76,16 @@ wine_import_reg() {
     rm -f "$WINEPREFIX/import.reg"
 }
 
-# Plants the supported IDE drive (or, with "usb", the USB one) with a CD-ROM letter: the
+# Plants the supported IDE drive with a CD-ROM letter: the
 # device, the interface that lists it, the letter, and the letter's entry in the mount
 # table. The mount manager reads drive types only when the server starts, hence the
 # restart; it rebuilds the mount table then, so the server is kept alive (wineserver -p)
 # and the Windows-style entry is written after it came up. Wine names a letter's volume
 # \\?\Volume{0...0XX}\, XX the letter's code.
-wine_plant_drive() { # ide|usb letter
+wine_plant_drive() { # ide letter
     local cdrom='{53f56308-b6bf-11d0-94f2-00a0c91efb8b}' key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
     local instance='IDE\CDROMVELTRANO_DVD-RW_1.00\5&1A2B3C&0&1.0.0' class='{4d36e965-e325-11ce-bfc1-08002be10318}'
     local interface=$cdrom path="IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#$cdrom" letter=${2,,}
-    if [ "$1" = usb ]; then
-        instance='USB\VID_2B47&PID_0801\KV0123456789' class='{36fc9e60-c465-11cf-8056-444553540000}'
-        interface='{a5dcbf10-6530-11d2-901f-00c04fb951ed}'
-        path="USBSTOR#CdRom&Ven_Korvane&Prod_Slim_DVD&Rev_1.00#KV0123456789&0#$cdrom"
-    fi
     local hashed=${instance//\\/#}
     local link="$key\\Control\\DeviceClasses\\$interface\\##?#$hashed#$interface"
     {
@@ -110,8 +105,8 @@ wine_plant_drive() { # ide|usb letter
         /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')"
 }
 
-# A machine: Xvfb, a fresh prefix, and the drive (ide, usb or none) at that letter.
-machine() { # ide|usb|none letter
+# A machine: Xvfb, a fresh prefix, and the drive (ide or none) at that letter.
+machine() { # ide|none letter
     wine_start_xvfb
     wine_new_prefix "$WORK/prefix"
     if [ "$1" = none ]; then wineserver -p; else wine_plant_drive "$1" "$2"; fi
@@ -196,7 +191,7 @@ pick_f() { # what [hidden]
 # Opens the About box of the main dialog, checks its version label (and takes a
 # screenshot) and closes it: the main dialog is usable again.
 check_about() { # about-title expected-label [screenshot]
-    tool syscommand Quenlath 32989
+    tool post Quenlath syscommand 32989
     shows "no About box" "$1" "control id=1006"
     [ -z "${3:-}" ] || screenshot "$3" "$1"
     check_eq "About version label" "$2" "$(tool list "$1" | sed -n 's/^  control id=1006 text=//p')"

@@ -46,7 +46,8 @@ case_batch_missing() {
 
 # An administrator who may not write the product key: the "do not show again" choice is
 # lost silently, the letter is still changed, and the notice comes back next time. (A user
-# without administrator rights never gets that far: e2e.sh's not_administrator.)
+# without administrator rights never gets that far: tier 2's
+# Startup.ARestrictedTokenStopsAtTheAdministratorCheck.)
 case_product_key_read_only() {
     recording_machine ide E
     wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 0

@@ -7,7 +7,6 @@
 //                                          screen rectangle and a line per control
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
-//   windowtool syscommand <title> <id>     posts WM_SYSCOMMAND with that id
 //   windowtool post <title> command|syscommand <id>
 //       Posts WM_COMMAND (as a button sends it) or WM_SYSCOMMAND with that id to every window
 //       with that title, enabled or not.
@@ -395,9 +394,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"click" && argc == 4) {
         return Press(TargetWindow(title, id), id) ? 0 : 2;
     }
-    if (command == L"syscommand" && argc == 4) {
-        return !PostMessageW(TargetWindow(title, 0), WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
-    }
     if (command == L"post" && argc == 5) {
         return Post(title, argv[3], _wtoi(argv[4]));
     }
@@ -428,7 +424,7 @@ int wmain(int argc, wchar_t** argv) {
         Sleep(INFINITE);
     }
     std::fputs("usage: windowtool "
-               "list|click|select|syscommand|post|greyed|endsession|race|time|run|lockkey|hold\n",
+               "list|click|select|post|greyed|endsession|race|time|run|lockkey|hold\n",
                stderr);
     return 64;
 }
