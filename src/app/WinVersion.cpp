@@ -14,13 +14,6 @@ constexpr DWORD kSwitchBufferBytes = 260;
 // Yes/No with the warning icon, No the default button, above all other windows.
 constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TOPMOST;
 
-// Functions that only newer systems export are looked up by name. The detour through
-// void(*)() is the one function-pointer cast the compiler accepts without complaint.
-template <typename Function> Function LookUp(HMODULE hModule, const char* pszName) {
-    FARPROC pfn = GetProcAddress(hModule, pszName);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(pfn));
-}
-
 } // namespace
 
 CWinVersion::CWinVersion()

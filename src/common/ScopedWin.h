@@ -8,6 +8,14 @@
 #include <setupapi.h>
 #include <wtsapi32.h>
 
+// A function that only newer systems export, looked up by name in a loaded module; null
+// where the system lacks it. The detour through void(*)() is the one function-pointer cast
+// the compiler accepts without complaint.
+template <typename Function> Function LookUp(HMODULE hModule, const char* pszName) {
+    FARPROC pfn = hModule != nullptr ? GetProcAddress(hModule, pszName) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(pfn));
+}
+
 inline wchar_t* AsWide(char16_t* text) {
     return reinterpret_cast<wchar_t*>(text);
 }

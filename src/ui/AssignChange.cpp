@@ -14,24 +14,18 @@ constexpr DWORD kStillRunningAfterMs = 60000;
 // Two list items ("E:") and a space.
 constexpr size_t kParametersCapacity = 16;
 
-// Functions that only newer systems export are looked up by name. The detour through
-// void(*)() is the one function-pointer cast the compiler accepts without complaint.
-template <typename Function> Function LookUp(const wchar_t* pszModule, const char* pszName) {
-    FARPROC pfn = GetProcAddress(GetModuleHandleW(pszModule), pszName);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(pfn));
-}
-
 // Windows Vista and later list the window, with the reason, among those that keep the
 // session from ending; Windows XP has neither function and goes by WM_QUERYENDSESSION alone.
 class CShutdownBlock {
 public:
     CShutdownBlock(HWND hWnd, UINT nReasonId) : m_hWnd(hWnd) {
-        auto pfnCreate =
-            LookUp<BOOL(WINAPI*)(HWND, LPCWSTR)>(L"user32.dll", "ShutdownBlockReasonCreate");
+        auto pfnCreate = LookUp<BOOL(WINAPI*)(HWND, LPCWSTR)>(GetModuleHandleW(L"user32.dll"),
+                                                              "ShutdownBlockReasonCreate");
         m_bCreated = pfnCreate != nullptr && pfnCreate(hWnd, CResourceString(nReasonId));
     }
     ~CShutdownBlock() {
-        auto pfnDestroy = LookUp<BOOL(WINAPI*)(HWND)>(L"user32.dll", "ShutdownBlockReasonDestroy");
+        auto pfnDestroy = LookUp<BOOL(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"),
+                                                      "ShutdownBlockReasonDestroy");
         if (m_bCreated && pfnDestroy != nullptr) {
             pfnDestroy(m_hWnd);
         }
