@@ -46,7 +46,6 @@ TEST(Letters, ListTextOfTheCurrentLetter) {
     EXPECT_EQ(u16string(LetterText(u'Z')), u"Z:");
     EXPECT_EQ(u16string(LetterText(u'z')), u"Z:");
     EXPECT_EQ(LetterText(u'@'), nullptr);
-    EXPECT_EQ(LetterText(u'['), nullptr);
 }
 
 TEST(Notice, ShownUnlessHideMsgIsANonZeroDword) {
