@@ -94,7 +94,6 @@ TEST(ChangeOutcome, ADriveFoundWithoutLetterAfterAFailureIsToldSo) {
     EXPECT_FALSE(ShouldLookForDriveAgain({R::Ended, 0}));
     EXPECT_EQ(ChangeOutcomeMessage({R::Ended, 0, false}), 0u);
     EXPECT_FALSE(ShouldLookForDriveAgain({R::BatchMissing}));
-    EXPECT_FALSE(ShouldLookForDriveAgain({R::NotStarted}));
 }
 
 } // namespace
