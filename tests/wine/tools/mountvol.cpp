@@ -64,44 +64,57 @@ MountTable ReadTable() {
     MountTable table;
     for (const auto& line : Lines("table.txt")) {
         const auto space = line.rfind(' ');
-        table.emplace_back(space == std::string::npos ? "" : line.substr(0, space),
-                           line.substr(space + 1));
+        if (space == std::string::npos) {
+            table.emplace_back("", line);
+        } else {
+            table.emplace_back(line.substr(0, space), line.substr(space + 1));
+        }
     }
     return table;
 }
 
-// The help text, then each volume name with its mount points below it.
+// The help text, then each volume name, in the order of its first line, with its mount
+// points below it.
 void List(const MountTable& table) {
     const std::string indent = Cued("indent tab") ? "\t" : "    ";
     std::cout << (Cued("help fr") ? kFrenchHelp : kEnglishHelp) << "\n";
     std::set<std::string> listed;
     for (const auto& [unused, volume] : table) {
+        if (!listed.insert(volume).second) {
+            continue;
+        }
         std::string points;
         for (const auto& [point, holder] : table) {
-            points += holder == volume && !point.empty() ? indent + indent + point + "\n" : "";
+            if (holder == volume && !point.empty()) {
+                points += indent + indent + point + "\n";
+            }
         }
-        if (listed.insert(volume).second) {
-            std::cout << indent << volume << "\n"
-                      << (points.empty() ? indent + indent + "*** NO MOUNT POINTS ***\n" : points)
-                      << "\n";
-        }
+        std::cout << indent << volume << "\n"
+                  << (points.empty() ? indent + indent + "*** NO MOUNT POINTS ***\n" : points)
+                  << "\n";
     }
 }
 
-// Removes or assigns the mount point; fails on cue, or when the point is not there to be
-// removed or already taken. A volume keeps its line when it loses its mount point.
+// Removes a mount point (the volume keeps its line, without it), or mounts the volume at a
+// free one, on the volume's line without a mount point or on a new line at the end.
 bool Change(MountTable& table, const std::string& point, const std::string& target) {
-    const bool removal = target == "/D";
-    const auto at = std::find_if(table.begin(), table.end(),
-                                 [&](const auto& entry) { return entry.first == point; });
-    if (Fails(removal ? "remove" : "assign", point) || removal == (at == table.end())) {
+    auto entry = std::find_if(table.begin(), table.end(),
+                              [&](const auto& line) { return line.first == point; });
+    if (target == "/D") {
+        if (Fails("remove", point) || entry == table.end()) {
+            return false;
+        }
+        entry->first = "";
+        return true;
+    }
+    if (Fails("assign", point) || entry != table.end()) {
         return false;
     }
-    // An assignment takes the volume's line without a mount point, or a new one.
-    auto line =
-        removal ? at : std::find(table.begin(), table.end(), std::make_pair(std::string(), target));
-    line = line == table.end() ? table.emplace(line, "", target) : line;
-    line->first = removal ? "" : point;
+    entry = std::find(table.begin(), table.end(), std::make_pair(std::string(), target));
+    if (entry == table.end()) {
+        entry = table.emplace(entry, "", target);
+    }
+    entry->first = point;
     return true;
 }
 
@@ -112,8 +125,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments += (i > 1 ? " " : "") + std::string(argv[i]);
     }
-    // The listings so far are the empty lines among the calls.
     std::ofstream(kFolder + "calls.txt", std::ios::app) << arguments << "\n";
+    // The listings so far, this one included, are the empty lines among the calls.
     const auto calls = Lines("calls.txt");
     const auto listings = std::count(calls.begin(), calls.end(), "");
     for (const auto& cue : g_cues) {
