@@ -85,9 +85,7 @@ void List(const MountTable& table) {
         }
         std::string points;
         for (const auto& [point, holder] : table) {
-            if (holder == volume && !point.empty()) {
-                points += indent + indent + point + "\n";
-            }
+            points += holder == volume && !point.empty() ? indent + indent + point + "\n" : "";
         }
         std::cout << indent << volume << "\n"
                   << (points.empty() ? indent + indent + "*** NO MOUNT POINTS ***\n" : points)
