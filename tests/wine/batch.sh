@@ -135,7 +135,7 @@ case_refusals() {
     BEFORE='cd /d C:\ & set "SystemRoot="' check_cases <<<'E: F: | E: | | 5 | E: | |'
     BEFORE="rd /s /q \"$PROGRAM_FOLDER\\lock\"" check_cases <<<'E: F: | E: | | 13 | E: | | WARNING 113 E: F: ended with exit code 13: the folder lock beside assign.bat is missing or cannot be written; run the installed assign.bat.'
     BEFORE='set "CD=C:\"' check_cases <<<'E: K: | E: | | 8 | E: | list | WARNING 108 E: K: ended with exit code 8: K: is already in use.'
-    check_cases <<'ROWS'
+    check_cases <<ROWS
 # arguments | before | cue         | exit | after | calls | event
 M: G:       | E:     | help fr     | 6    | E:    | list  | WARNING 106 M: G: ended with exit code 6: no volume has the letter M:.
 E: F:       | E:     | fail list 1 | 5    | E:    | list  | WARNING 105 E: F: ended with exit code 5: mountvol.exe lists no volume.
@@ -167,13 +167,13 @@ case_one_change_at_a_time() {
     run_assign "E: G:" second & local second=$!
     run_assign "E: J:"
     wait "$first" "$second"
-    check_outcome "E: J: with two changes before it" 6 F: "list; E:\\ /D; list; F:\\ $OPTICAL; list; list; list"
+    check_outcome "E: J: with two changes before it" 6 F: "list; E:\ /D; list; F:\ $OPTICAL; list; list; list"
     reset_machine E: "slow 3000"
     run_assign "E: F:" first & first=$!
     sleep 1
     run_assign "E: G:"
     wait "$first"
-    check_outcome "E: G: a second after E: F:" 12 F: "list; E:\\ /D; list; F:\\ $OPTICAL; list"
+    check_outcome "E: G: a second after E: F:" 12 F: "list; E:\ /D; list; F:\ $OPTICAL; list"
 }
 
 run_cases batch "${@:2}"
