@@ -31,6 +31,7 @@ other_setup() { # version-numbers version-text file
 # A silent install (of SETUP, with the options given), or the quiet uninstall command of
 # the installed-programs entry, run from a batch file, which waits for windowed programs
 # too: its exit code must be the one given (a code above 255 reaches the shell mod 256).
+# Wine's standard error passes through, so that a caller can keep a trace.
 silent() { # install|uninstall expected-status what [option]
     local line="\"$(winepath -w "$SETUP")\" /S${4:+ $4}"
     [ "$1" = install ] || line=$(reg_value "$UNINSTALL_KEY" QuietUninstallString)
@@ -79,7 +80,8 @@ O:BAD:AI C:\\Program Files (x86)\\Korvane\\morvessa\\uninstall.exe 536870917'
 # (the program closes only once the change is done). Run in place (_?=), the uninstaller
 # cannot remove itself: Windows does at the restart, which alone is no reason for 3010. A
 # user holding the shortcut open is: the rest of the uninstall is done, and the shortcut
-# goes at the restart too. The lock folder goes with what assign.bat left in it.
+# goes at the restart too. What the run left goes as well: HideMsg, which the notice
+# writes, and the lock file and listing assign.bat left in the lock folder.
 case_install_run_uninstall() {
     local name trace=$WORK/trace.txt
     setup_machine ide
