@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace wine_machine {
@@ -64,33 +65,48 @@ inline std::wstring Hashed(std::wstring instance) {
     return instance;
 }
 
+inline std::wstring InterfaceKey(const std::wstring& instance, const wchar_t* interfaceClass) {
+    return kDeviceClasses + interfaceClass + L"\\##?#" + Hashed(instance) + L"#" + interfaceClass;
+}
+
 // A present device exposing one interface class; the next device-set enumeration lists it.
+inline void PlantDevice(const std::wstring& instance, const wchar_t* setupClass,
+                        const wchar_t* interfaceClass) {
+    const std::wstring interfaceKey = InterfaceKey(instance, interfaceClass);
+    SetString(kEnum + instance, L"ClassGUID", setupClass, View::Bits64);
+    SetString(interfaceKey, L"DeviceInstance", instance, View::Bits64);
+    SetString(interfaceKey + L"\\#", L"SymbolicLink",
+              L"\\\\?\\" + Hashed(instance) + L"#" + interfaceClass, View::Bits64);
+    SetDword(interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
+}
+
+inline void RemoveDevice(const std::wstring& instance, const wchar_t* interfaceClass) {
+    DeleteTree(InterfaceKey(instance, interfaceClass), View::Bits64);
+    DeleteTree(kEnum + instance, View::Bits64);
+}
+
+// A planted device for the lifetime of the object.
 class CPlantedDevice {
 public:
     CPlantedDevice(const std::wstring& instance, const wchar_t* setupClass,
                    const wchar_t* interfaceClass)
-        : m_enumKey(kEnum + instance), m_interfaceKey(kDeviceClasses + interfaceClass + L"\\##?#" +
-                                                      Hashed(instance) + L"#" + interfaceClass) {
-        SetString(m_enumKey, L"ClassGUID", setupClass, View::Bits64);
-        SetString(m_interfaceKey, L"DeviceInstance", instance, View::Bits64);
-        SetString(m_interfaceKey + L"\\#", L"SymbolicLink",
-                  L"\\\\?\\" + Hashed(instance) + L"#" + interfaceClass, View::Bits64);
-        SetDword(m_interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
+        : m_instance(instance), m_interfaceClass(interfaceClass) {
+        PlantDevice(instance, setupClass, interfaceClass);
     }
-    ~CPlantedDevice() {
-        DeleteTree(m_interfaceKey, View::Bits64);
-        DeleteTree(m_enumKey, View::Bits64);
-    }
+    ~CPlantedDevice() { RemoveDevice(m_instance, m_interfaceClass.c_str()); }
 
 private:
-    std::wstring m_enumKey;
-    std::wstring m_interfaceKey;
+    std::wstring m_instance;
+    std::wstring m_interfaceClass;
 };
 
-// A fresh prefix has volumes at C: and Z: only.
+// Wine names a letter's volume after the letter's code: E: is ...0045. A fresh prefix has
+// volumes at C: and Z: only; another letter needs a drive in the prefix first.
 inline std::wstring MountValueName(wchar_t letter) {
-    return letter == L'C' ? L"\\??\\Volume{00000000-0000-0000-0000-000000000043}"
-                          : L"\\??\\Volume{00000000-0000-0000-0000-00000000005a}";
+    wchar_t name[64] = {};
+    std::swprintf(name, 64, L"\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}",
+                  static_cast<unsigned>(letter));
+    return name;
 }
 
 inline void PlantMountEntry(wchar_t letter, const void* data, DWORD cb) {
@@ -108,6 +124,17 @@ inline void RemoveMountEntry(wchar_t letter) {
         RegDeleteValueW(key, MountValueName(letter).c_str());
         RegCloseKey(key);
     }
+}
+
+// The supported IDE drive: its instance ID, and the device path its mount-table entry holds.
+const std::wstring kIdeDriveInstance = L"IDE\\CDROMVELTRANO_DVD-RW_1.00\\5&1A2B3C&0&1.0.0";
+const std::wstring kIdeDriveMountPath = L"\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#"
+                                        L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
+
+// The supported IDE drive at that letter, left in place.
+inline void PlantIdeDrive(wchar_t letter) {
+    PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(letter, kIdeDriveMountPath);
 }
 
 // A top-level window titled like the program's dialog, optionally with a push button.

@@ -76,33 +76,19 @@ wine_import_reg() {
     rm -f "$WINEPREFIX/import.reg"
 }
 
-# Plants the supported IDE drive with a CD-ROM letter: the
-# device, the interface that lists it, the letter, and the letter's entry in the mount
-# table. The mount manager reads drive types only when the server starts, hence the
-# restart; it rebuilds the mount table then, so the server is kept alive (wineserver -p)
-# and the Windows-style entry is written after it came up. Wine names a letter's volume
-# \\?\Volume{0...0XX}\, XX the letter's code.
+# Plants the supported IDE drive at a CD-ROM letter. The mount manager reads drive types
+# only when the server starts, hence the restart; it rebuilds the mount table then, so the
+# server is kept alive (wineserver -p) and the window tool writes the device and its
+# Windows-style entry in the mount table after it came up.
 wine_plant_drive() { # ide letter
-    local cdrom='{53f56308-b6bf-11d0-94f2-00a0c91efb8b}' key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
-    local instance='IDE\CDROMVELTRANO_DVD-RW_1.00\5&1A2B3C&0&1.0.0' class='{4d36e965-e325-11ce-bfc1-08002be10318}'
-    local interface=$cdrom path="IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#$cdrom" letter=${2,,}
-    local hashed=${instance//\\/#}
-    local link="$key\\Control\\DeviceClasses\\$interface\\##?#$hashed#$interface"
-    {
-        printf '[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$instance" "$class"
-        printf '[%s]\n"DeviceInstance"="%s"\n\n' "$link" "${instance//\\/\\\\}"
-        printf '[%s\\#]\n"SymbolicLink"="\\\\\\\\?\\\\%s#%s"\n\n' "$link" "$hashed" "$interface"
-        printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n\n' "$link"
-        printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"%s:"="cdrom"\n' "$letter"
-    } | wine_import_reg
+    local letter=${2,,}
     mkdir -p "$WINEPREFIX/drive_$letter"
     ln -sfn "$WINEPREFIX/drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
+    wine_reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /reg:64
     wineserver -k 2>/dev/null || true
     wineserver -w
     wineserver -p
-    wine_reg add 'HKLM\SYSTEM\MountedDevices' /t REG_BINARY \
-        /v "$(printf '\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}' "'${2^^}")" \
-        /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')"
+    tool plant "${2^^}"
 }
 
 # A machine: Xvfb, a fresh prefix, and the drive (ide or none) at that letter.
