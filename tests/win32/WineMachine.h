@@ -118,12 +118,8 @@ inline void PlantMountEntry(wchar_t letter, const std::wstring& path) {
 }
 
 inline void RemoveMountEntry(wchar_t letter) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\MountedDevices", 0, KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueW(key, MountValueName(letter).c_str());
-        RegCloseKey(key);
-    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\MountedDevices",
+                       MountValueName(letter).c_str());
 }
 
 // The supported IDE drive: its instance ID, and the device path its mount-table entry holds.

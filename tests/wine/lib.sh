@@ -198,16 +198,12 @@ expect_message_box() { # text what [screenshot] [over]
 fail() { echo "    FAIL: $*"; CASE_OK=0; }
 check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what expected actual
 
-# The case_ functions in the order the script defines them (with extdebug, declare -F tells
-# the line of each).
-defined_cases() { shopt -s extdebug; declare -F $(compgen -A function case_) | sort -k2n | sed 's/^case_\([^ ]*\) .*/\1/'; }
-
-# Runs the cases (every one the script defines when none is given), calling AFTER_EACH_CASE,
-# when set, after each. A case that runs long (one waits out the program's 60 s) says so
-# every 30 s.
+# Runs the cases (when none is given, every case_ function of the script, in its order),
+# calling AFTER_EACH_CASE, when set, after each. A case that runs long (one waits out the
+# program's 60 s) says so every 30 s.
 run_cases() { # suite [case...]
     local cases=("${@:2}") failed=() started ticker
-    [ $# -gt 1 ] || mapfile -t cases < <(defined_cases)
+    [ $# -gt 1 ] || mapfile -t cases < <(sed -n 's/^case_\([a-z0-9_]*\)() {.*/\1/p' "$0")
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"

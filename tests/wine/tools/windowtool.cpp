@@ -101,16 +101,13 @@ std::vector<HWND> Controls(HWND window) {
 // A combo box's items; for other controls, which answer 0 to CB_GETCOUNT, the text.
 std::string Contents(HWND control) {
     const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
-    if (count <= 0) {
-        return "text=" + Utf8(TextOf(control));
-    }
-    std::string items = "items=";
+    std::string items;
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t item[256] = {};
         SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
         items += "[" + Utf8(item) + "]";
     }
-    return items;
+    return count > 0 ? "items=" + items : "text=" + Utf8(TextOf(control));
 }
 
 int List(const wchar_t* title) {
@@ -342,47 +339,40 @@ int Time(int runs, const std::vector<std::wstring>& programs) {
             times[i].push_back(ShownWithin(programs[i], IDCANCEL));
         }
     }
-    int status = 0;
     for (size_t i = 0; i < programs.size(); ++i) {
         std::vector<double>& t = times[i];
         std::sort(t.begin(), t.end());
         std::printf("%s: median %.1f ms over %d runs (min %.1f, max %.1f)\n",
                     Utf8(programs[i].substr(programs[i].find_last_of(L"\\/") + 1)).c_str(),
                     t[t.size() / 2], runs, t.front(), t.back());
-        if (t.front() < 0) {
-            status = 1;
-        }
     }
-    return status;
+    return std::any_of(times.begin(), times.end(), [](auto& t) { return t.front() < 0; }) ? 1 : 0;
 }
 
-HANDLE RestrictedToken() {
-    HANDLE token = nullptr;
-    HANDLE restricted = nullptr;
-    BYTE administrators[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof(administrators);
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
-        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
-        SID_AND_ATTRIBUTES disabled = {administrators, 0};
-        CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
-    }
-    CloseHandle(token);
-    return restricted;
-}
-
-// The arguments are passed on as given, each in quotes when it holds a space.
+// Runs the program with the Administrators group disabled in the token, the way a standard
+// user's process looks; its exit code, or 2 when it could not run. The arguments are passed
+// on as given, each in quotes when it holds a space.
 int RunRestricted(const std::vector<std::wstring>& arguments) {
     std::wstring line;
     for (const std::wstring& argument : arguments) {
         line += line.empty() ? L"" : L" ";
         line += argument.find(L' ') == std::wstring::npos ? argument : Quoted(argument);
     }
-    HANDLE token = RestrictedToken();
-    Process process;
+    HANDLE token = nullptr;
+    HANDLE restricted = nullptr;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(administrators);
     DWORD code = 2;
-    if (token != nullptr && Start(process, line, 0, token) && process.EndedWithin(INFINITE)) {
+    Process process;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
+        SID_AND_ATTRIBUTES disabled = {administrators, 0};
+        CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
+    }
+    if (restricted && Start(process, line, 0, restricted) && process.EndedWithin(INFINITE)) {
         GetExitCodeProcess(process.hProcess, &code);
     }
+    CloseHandle(restricted);
     CloseHandle(token);
     return static_cast<int>(code);
 }
