@@ -160,23 +160,38 @@ inline std::wstring Sibling(const wchar_t* program, const std::wstring& argument
     return arguments.empty() ? path : path + L" " + arguments;
 }
 
+// A started process; one still running is ended with the object.
+class CStartedProcess : public PROCESS_INFORMATION {
+public:
+    CStartedProcess() : PROCESS_INFORMATION{} {}
+    CStartedProcess(const CStartedProcess&) = delete;
+    CStartedProcess& operator=(const CStartedProcess&) = delete;
+    ~CStartedProcess() {
+        TerminateProcess(hProcess, 1);
+        WaitForSingleObject(hProcess, INFINITE);
+        CloseHandle(hThread);
+        CloseHandle(hProcess);
+    }
+
+    // Without a token, CreateProcessAsUserW starts the program with this process's own.
+    bool Start(std::wstring commandLine, DWORD flags = 0, HANDLE token = nullptr) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        return CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags,
+                                    nullptr, nullptr, &startup, this) != FALSE;
+    }
+    bool EndedWithin(DWORD ms) const { return WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0; }
+    bool Running() const { return !EndedWithin(0); }
+};
+
 // Runs a command line and waits at most a minute; its exit code, or 1 when it could not
 // start or did not end.
-inline DWORD RunAndWait(std::wstring commandLine) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return 1;
-    }
+inline DWORD RunAndWait(const std::wstring& commandLine) {
+    CStartedProcess process;
     DWORD exitCode = 1;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 1);
+    if (process.Start(commandLine) && process.EndedWithin(60000)) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
     }
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return exitCode;
 }
 

@@ -53,6 +53,8 @@
 
 namespace {
 
+using wine_machine::CStartedProcess;
+
 constexpr int kMainDialogControl = 1000;
 constexpr int kMessageTextControl = 0xFFFF;
 
@@ -203,38 +205,11 @@ template <typename Done> bool Within(double milliseconds, Done done) {
     return true;
 }
 
-// A started process; one still running is ended with it.
-struct Process : PROCESS_INFORMATION {
-    Process() : PROCESS_INFORMATION{} {}
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process() {
-        TerminateProcess(hProcess, 1);
-        WaitForSingleObject(hProcess, INFINITE);
-        CloseHandle(hThread);
-        CloseHandle(hProcess);
-    }
-    bool Running() const { return !EndedWithin(0); }
-    bool EndedWithin(DWORD ms) const { return WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0; }
-};
-
-// Without a token, CreateProcessAsUserW starts the program with this process's own.
-bool Start(Process& process, std::wstring line, DWORD flags = 0, HANDLE token = nullptr) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessAsUserW(token, nullptr, &line[0], nullptr, nullptr, FALSE, flags, nullptr,
-                              nullptr, &startup, &process)) {
-        std::fprintf(stderr, "cannot start %s: %lu\n", Utf8(line).c_str(), GetLastError());
-        return false;
-    }
-    return true;
-}
-
 std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-bool ShowsControl(const Process& process, int control) {
+bool ShowsControl(const CStartedProcess& process, int control) {
     for (HWND window : Windows(nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
@@ -249,8 +224,8 @@ bool ShowsControl(const Process& process, int control) {
 // -1 when none showed within 30 s; the process is ended then.
 double ShownWithin(const std::wstring& program, int control) {
     const double start = Milliseconds();
-    Process process;
-    const bool shown = Start(process, Quoted(program)) &&
+    CStartedProcess process;
+    const bool shown = process.Start(Quoted(program)) &&
                        Within(30000, [&] { return ShowsControl(process, control); });
     return shown ? Milliseconds() - start : -1;
 }
@@ -262,7 +237,7 @@ void Expect(bool holds, const std::string& problem, std::set<std::string>& probl
     }
 }
 
-long Running(const std::vector<Process>& copies) {
+long Running(const std::vector<CStartedProcess>& copies) {
     return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return copy.Running(); });
 }
 
@@ -296,11 +271,11 @@ HWND LookAtCopies(const wchar_t* title, const std::wstring& message, std::set<HW
 int Race(int count, const wchar_t* title, const std::wstring& program,
          const std::wstring& message) {
     std::set<std::string> problems;
-    std::vector<Process> copies(static_cast<size_t>(count));
-    for (Process& copy : copies) {
-        Expect(Start(copy, Quoted(program), CREATE_SUSPENDED), "a copy did not start", problems);
+    std::vector<CStartedProcess> copies(static_cast<size_t>(count));
+    for (CStartedProcess& copy : copies) {
+        Expect(copy.Start(Quoted(program), CREATE_SUSPENDED), "a copy did not start", problems);
     }
-    for (const Process& copy : copies) {
+    for (const CStartedProcess& copy : copies) {
         ResumeThread(copy.hThread);
     }
     std::set<HWND> answered;
@@ -312,7 +287,7 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
     Expect(dialog != nullptr, "no main dialog", problems);
     Expect(Running(copies) <= 1, std::to_string(Running(copies)) + " copies running", problems);
     Press(dialog, IDCANCEL);
-    for (const Process& copy : copies) {
+    for (const CStartedProcess& copy : copies) {
         Expect(copy.EndedWithin(20000), "a copy did not end after Cancel", problems);
     }
     Expect(ShownWithin(program, kMainDialogControl) >= 0, "a new start showed no main dialog",
@@ -363,13 +338,13 @@ int RunRestricted(const std::vector<std::wstring>& arguments) {
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(administrators);
     DWORD code = 2;
-    Process process;
+    CStartedProcess process;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
         SID_AND_ATTRIBUTES disabled = {administrators, 0};
         CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
     }
-    if (restricted && Start(process, line, 0, restricted) && process.EndedWithin(INFINITE)) {
+    if (restricted && process.Start(line, 0, restricted) && process.EndedWithin(INFINITE)) {
         GetExitCodeProcess(process.hProcess, &code);
     }
     CloseHandle(restricted);
