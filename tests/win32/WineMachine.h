@@ -1,6 +1,8 @@
 #pragma once
 // What the tests under Wine plant in the real registry, and remove again: test keys in
 // either registry view, devices the setup API then enumerates, and mount-table entries.
+// The window tool plants the supported IDE drive for the end-to-end tests with the same
+// functions. Also the programs a test starts, and a window it shows.
 
 #include <windows.h>
 

@@ -109,11 +109,10 @@ plant_batch() { # record|wait|cut|exit-code [folder]
     local record='echo %1 %2>> C:\assign-calls.txt'
     mkdir -p "${batch%/*}"
     case $1 in
-    record) printf '@echo off\r\n%s\r\n' "$record" ;;
-    wait) printf '@echo off\r\n%s\r\nping -n 66 127.0.0.1 >nul\r\nexit /b 10\r\n' "$record" ;;
-    cut) printf '@reg delete HKLM\\SYSTEM\\MountedDevices /v "\\??\\Volume{%s}" /f >nul\r\n@exit /b 1\r\n' \
-        00000000-0000-0000-0000-000000000045 ;;
-    *) printf '@exit /b %s\r\n' "$1" ;;
+    record) printf '%s\r\n' '@echo off' "$record" ;;
+    wait) printf '%s\r\n' '@echo off' "$record" 'ping -n 66 127.0.0.1 >nul' 'exit /b 10' ;;
+    cut) printf '%s\r\n' '@reg delete HKLM\SYSTEM\MountedDevices /v "\??\Volume{00000000-0000-0000-0000-000000000045}" /f >nul' '@exit /b 1' ;;
+    *) printf '%s\r\n' "@exit /b $1" ;;
     esac >"$batch"
 }
 
