@@ -82,24 +82,22 @@ inline void PlantDevice(const std::wstring& instance, const wchar_t* setupClass,
     SetDword(interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
 }
 
-inline void RemoveDevice(const std::wstring& instance, const wchar_t* interfaceClass) {
-    DeleteTree(InterfaceKey(instance, interfaceClass), View::Bits64);
-    DeleteTree(kEnum + instance, View::Bits64);
-}
-
 // A planted device for the lifetime of the object.
 class CPlantedDevice {
 public:
     CPlantedDevice(const std::wstring& instance, const wchar_t* setupClass,
                    const wchar_t* interfaceClass)
-        : m_instance(instance), m_interfaceClass(interfaceClass) {
+        : m_enumKey(kEnum + instance), m_interfaceKey(InterfaceKey(instance, interfaceClass)) {
         PlantDevice(instance, setupClass, interfaceClass);
     }
-    ~CPlantedDevice() { RemoveDevice(m_instance, m_interfaceClass.c_str()); }
+    ~CPlantedDevice() {
+        DeleteTree(m_interfaceKey, View::Bits64);
+        DeleteTree(m_enumKey, View::Bits64);
+    }
 
 private:
-    std::wstring m_instance;
-    std::wstring m_interfaceClass;
+    std::wstring m_enumKey;
+    std::wstring m_interfaceKey;
 };
 
 // Wine names a letter's volume after the letter's code: E: is ...0045. A fresh prefix has
@@ -128,12 +126,6 @@ inline void RemoveMountEntry(wchar_t letter) {
 const std::wstring kIdeDriveInstance = L"IDE\\CDROMVELTRANO_DVD-RW_1.00\\5&1A2B3C&0&1.0.0";
 const std::wstring kIdeDriveMountPath = L"\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#"
                                         L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
-
-// The supported IDE drive at that letter, left in place.
-inline void PlantIdeDrive(wchar_t letter) {
-    PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
-    PlantMountEntry(letter, kIdeDriveMountPath);
-}
 
 // A top-level window titled like the program's dialog, optionally with a push button.
 class CFakeDialog {

@@ -53,7 +53,7 @@
 
 namespace {
 
-using wine_machine::CStartedProcess;
+using namespace wine_machine;
 
 constexpr int kMainDialogControl = 1000;
 constexpr int kMessageTextControl = 0xFFFF;
@@ -418,7 +418,8 @@ int wmain(int argc, wchar_t** argv) {
         return Hold(argv[2]);
     }
     if (command == L"plant" && argc == 3) {
-        wine_machine::PlantIdeDrive(argv[2][0]);
+        PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
+        PlantMountEntry(argv[2][0], kIdeDriveMountPath);
         return 0;
     }
     std::fputs("usage: windowtool "
