@@ -32,8 +32,8 @@
 //   windowtool hold <file>
 //       Keeps the file open, shared for reading only, until the tool is ended.
 //   windowtool plant <letter>
-//       Plants the supported IDE drive and its mount-table entry for that letter. The letter
-//       must already be a CD-ROM drive of the prefix, or the entry names no volume.
+//       Plants the supported IDE drive and its mount-table entry for that letter (upper case).
+//       The letter must already be a CD-ROM drive of the prefix, or the entry names no volume.
 //
 // Commands that act pick the first enabled window with that title that has the control: a
 // modal dialog disables its owner, which has the same title, so this is the one a user
