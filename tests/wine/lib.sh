@@ -129,12 +129,13 @@ languages() { grep -v '^#' "$ROOT/tests/wine/languages.txt"; }
 # Starts Xvfb (a screen of XVFB_SCREEN, 1024x768x24 by default) on the display that
 # QUENLATH_DISPLAY names (99 or :99), or else on the lowest free one, and exports DISPLAY.
 wine_start_xvfb() {
-    local display
+    local display asked=${QUENLATH_DISPLAY:-}
+    asked=${asked#:}
     display=$(mktemp)
-    Xvfb ${QUENLATH_DISPLAY:+":${QUENLATH_DISPLAY#:}"} -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" \
+    Xvfb ${asked:+":$asked"} -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" \
         -nolisten tcp 3>"$display" >/dev/null 2>&1 &
     WINE_PIDS+=($!)
-    poll 5 test -s "$display" || echo "Xvfb did not start${QUENLATH_DISPLAY:+ on :${QUENLATH_DISPLAY#:}}" >&2
+    poll 5 test -s "$display" || echo "Xvfb did not start${asked:+ on :$asked}" >&2
     export DISPLAY=":$(cat "$display")"
     rm -f "$display"
 }
