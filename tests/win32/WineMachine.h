@@ -1,9 +1,12 @@
 #pragma once
 // What the tests under Wine plant in the real registry, and remove again: test keys in
 // either registry view, devices the setup API then enumerates, and mount-table entries.
+// The window tool plants the supported IDE drive for the end-to-end tests with the same
+// functions. Also the programs a test starts, and a window it shows.
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace wine_machine {
@@ -64,18 +67,28 @@ inline std::wstring Hashed(std::wstring instance) {
     return instance;
 }
 
+inline std::wstring InterfaceKey(const std::wstring& instance, const wchar_t* interfaceClass) {
+    return kDeviceClasses + interfaceClass + L"\\##?#" + Hashed(instance) + L"#" + interfaceClass;
+}
+
 // A present device exposing one interface class; the next device-set enumeration lists it.
+inline void PlantDevice(const std::wstring& instance, const wchar_t* setupClass,
+                        const wchar_t* interfaceClass) {
+    const std::wstring interfaceKey = InterfaceKey(instance, interfaceClass);
+    SetString(kEnum + instance, L"ClassGUID", setupClass, View::Bits64);
+    SetString(interfaceKey, L"DeviceInstance", instance, View::Bits64);
+    SetString(interfaceKey + L"\\#", L"SymbolicLink",
+              L"\\\\?\\" + Hashed(instance) + L"#" + interfaceClass, View::Bits64);
+    SetDword(interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
+}
+
+// A planted device for the lifetime of the object.
 class CPlantedDevice {
 public:
     CPlantedDevice(const std::wstring& instance, const wchar_t* setupClass,
                    const wchar_t* interfaceClass)
-        : m_enumKey(kEnum + instance), m_interfaceKey(kDeviceClasses + interfaceClass + L"\\##?#" +
-                                                      Hashed(instance) + L"#" + interfaceClass) {
-        SetString(m_enumKey, L"ClassGUID", setupClass, View::Bits64);
-        SetString(m_interfaceKey, L"DeviceInstance", instance, View::Bits64);
-        SetString(m_interfaceKey + L"\\#", L"SymbolicLink",
-                  L"\\\\?\\" + Hashed(instance) + L"#" + interfaceClass, View::Bits64);
-        SetDword(m_interfaceKey + L"\\#\\Control", L"Linked", 1, View::Bits64);
+        : m_enumKey(kEnum + instance), m_interfaceKey(InterfaceKey(instance, interfaceClass)) {
+        PlantDevice(instance, setupClass, interfaceClass);
     }
     ~CPlantedDevice() {
         DeleteTree(m_interfaceKey, View::Bits64);
@@ -87,10 +100,13 @@ private:
     std::wstring m_interfaceKey;
 };
 
-// A fresh prefix has volumes at C: and Z: only.
+// Wine names a letter's volume after the letter's code: E: is ...0045. A fresh prefix has
+// volumes at C: and Z: only; another letter needs a drive in the prefix first.
 inline std::wstring MountValueName(wchar_t letter) {
-    return letter == L'C' ? L"\\??\\Volume{00000000-0000-0000-0000-000000000043}"
-                          : L"\\??\\Volume{00000000-0000-0000-0000-00000000005a}";
+    wchar_t name[64] = {};
+    std::swprintf(name, 64, L"\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}",
+                  static_cast<unsigned>(letter));
+    return name;
 }
 
 inline void PlantMountEntry(wchar_t letter, const void* data, DWORD cb) {
@@ -102,13 +118,14 @@ inline void PlantMountEntry(wchar_t letter, const std::wstring& path) {
 }
 
 inline void RemoveMountEntry(wchar_t letter) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\MountedDevices", 0, KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueW(key, MountValueName(letter).c_str());
-        RegCloseKey(key);
-    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\MountedDevices",
+                       MountValueName(letter).c_str());
 }
+
+// The supported IDE drive: its instance ID, and the device path its mount-table entry holds.
+const std::wstring kIdeDriveInstance = L"IDE\\CDROMVELTRANO_DVD-RW_1.00\\5&1A2B3C&0&1.0.0";
+const std::wstring kIdeDriveMountPath = L"\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#"
+                                        L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
 
 // A top-level window titled like the program's dialog, optionally with a push button.
 class CFakeDialog {
@@ -137,23 +154,38 @@ inline std::wstring Sibling(const wchar_t* program, const std::wstring& argument
     return arguments.empty() ? path : path + L" " + arguments;
 }
 
+// A started process; one still running is ended with the object.
+class CStartedProcess : public PROCESS_INFORMATION {
+public:
+    CStartedProcess() : PROCESS_INFORMATION{} {}
+    CStartedProcess(const CStartedProcess&) = delete;
+    CStartedProcess& operator=(const CStartedProcess&) = delete;
+    ~CStartedProcess() {
+        TerminateProcess(hProcess, 1);
+        WaitForSingleObject(hProcess, INFINITE);
+        CloseHandle(hThread);
+        CloseHandle(hProcess);
+    }
+
+    // Without a token, CreateProcessAsUserW starts the program with this process's own.
+    bool Start(std::wstring commandLine, DWORD flags = 0, HANDLE token = nullptr) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        return CreateProcessAsUserW(token, nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags,
+                                    nullptr, nullptr, &startup, this) != FALSE;
+    }
+    bool EndedWithin(DWORD ms) const { return WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0; }
+    bool Running() const { return !EndedWithin(0); }
+};
+
 // Runs a command line and waits at most a minute; its exit code, or 1 when it could not
 // start or did not end.
-inline DWORD RunAndWait(std::wstring commandLine) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return 1;
-    }
+inline DWORD RunAndWait(const std::wstring& commandLine) {
+    CStartedProcess process;
     DWORD exitCode = 1;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 1);
+    if (process.Start(commandLine) && process.EndedWithin(60000)) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
     }
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return exitCode;
 }
 

@@ -76,33 +76,19 @@ wine_import_reg() {
     rm -f "$WINEPREFIX/import.reg"
 }
 
-# Plants the supported IDE drive with a CD-ROM letter: the
-# device, the interface that lists it, the letter, and the letter's entry in the mount
-# table. The mount manager reads drive types only when the server starts, hence the
-# restart; it rebuilds the mount table then, so the server is kept alive (wineserver -p)
-# and the Windows-style entry is written after it came up. Wine names a letter's volume
-# \\?\Volume{0...0XX}\, XX the letter's code.
+# Plants the supported IDE drive at a CD-ROM letter. The mount manager reads drive types
+# only when the server starts, hence the restart; it rebuilds the mount table then, so the
+# server is kept alive (wineserver -p) and the window tool writes the device and its
+# Windows-style entry in the mount table after it came up.
 wine_plant_drive() { # ide letter
-    local cdrom='{53f56308-b6bf-11d0-94f2-00a0c91efb8b}' key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet'
-    local instance='IDE\CDROMVELTRANO_DVD-RW_1.00\5&1A2B3C&0&1.0.0' class='{4d36e965-e325-11ce-bfc1-08002be10318}'
-    local interface=$cdrom path="IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#$cdrom" letter=${2,,}
-    local hashed=${instance//\\/#}
-    local link="$key\\Control\\DeviceClasses\\$interface\\##?#$hashed#$interface"
-    {
-        printf '[%s]\n"ClassGUID"="%s"\n\n' "$key\\Enum\\$instance" "$class"
-        printf '[%s]\n"DeviceInstance"="%s"\n\n' "$link" "${instance//\\/\\\\}"
-        printf '[%s\\#]\n"SymbolicLink"="\\\\\\\\?\\\\%s#%s"\n\n' "$link" "$hashed" "$interface"
-        printf '[%s\\#\\Control]\n"Linked"=dword:00000001\n\n' "$link"
-        printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n"%s:"="cdrom"\n' "$letter"
-    } | wine_import_reg
+    local letter=${2,,}
     mkdir -p "$WINEPREFIX/drive_$letter"
     ln -sfn "$WINEPREFIX/drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
+    wine_reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /reg:64
     wineserver -k 2>/dev/null || true
     wineserver -w
     wineserver -p
-    wine_reg add 'HKLM\SYSTEM\MountedDevices' /t REG_BINARY \
-        /v "$(printf '\\??\\Volume{00000000-0000-0000-0000-0000000000%02x}' "'${2^^}")" \
-        /d "$(printf '\\??\\%s' "$path" | iconv -f utf-8 -t utf-16le | xxd -p | tr -d '\n')"
+    tool plant "${2^^}"
 }
 
 # A machine: Xvfb, a fresh prefix, and the drive (ide or none) at that letter.
@@ -123,11 +109,10 @@ plant_batch() { # record|wait|cut|exit-code [folder]
     local record='echo %1 %2>> C:\assign-calls.txt'
     mkdir -p "${batch%/*}"
     case $1 in
-    record) printf '@echo off\r\n%s\r\n' "$record" ;;
-    wait) printf '@echo off\r\n%s\r\nping -n 66 127.0.0.1 >nul\r\nexit /b 10\r\n' "$record" ;;
-    cut) printf '@reg delete HKLM\\SYSTEM\\MountedDevices /v "\\??\\Volume{%s}" /f >nul\r\n@exit /b 1\r\n' \
-        00000000-0000-0000-0000-000000000045 ;;
-    *) printf '@exit /b %s\r\n' "$1" ;;
+    record) printf '%s\r\n' '@echo off' "$record" ;;
+    wait) printf '%s\r\n' '@echo off' "$record" 'ping -n 66 127.0.0.1 >nul' 'exit /b 10' ;;
+    cut) printf '%s\r\n' '@reg delete HKLM\SYSTEM\MountedDevices /v "\??\Volume{00000000-0000-0000-0000-000000000045}" /f >nul' '@exit /b 1' ;;
+    *) printf '%s\r\n' "@exit /b $1" ;;
     esac >"$batch"
 }
 
@@ -144,12 +129,13 @@ languages() { grep -v '^#' "$ROOT/tests/wine/languages.txt"; }
 # Starts Xvfb (a screen of XVFB_SCREEN, 1024x768x24 by default) on the display that
 # QUENLATH_DISPLAY names (99 or :99), or else on the lowest free one, and exports DISPLAY.
 wine_start_xvfb() {
-    local display
+    local display asked=${QUENLATH_DISPLAY:-}
+    asked=${asked#:}
     display=$(mktemp)
-    Xvfb ${QUENLATH_DISPLAY:+":${QUENLATH_DISPLAY#:}"} -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" \
+    Xvfb ${asked:+":$asked"} -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" \
         -nolisten tcp 3>"$display" >/dev/null 2>&1 &
     WINE_PIDS+=($!)
-    poll 5 test -s "$display" || echo "Xvfb did not start${QUENLATH_DISPLAY:+ on :${QUENLATH_DISPLAY#:}}" >&2
+    poll 5 test -s "$display" || echo "Xvfb did not start${asked:+ on :$asked}" >&2
     export DISPLAY=":$(cat "$display")"
     rm -f "$display"
 }
@@ -212,16 +198,12 @@ expect_message_box() { # text what [screenshot] [over]
 fail() { echo "    FAIL: $*"; CASE_OK=0; }
 check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what expected actual
 
-# The case_ functions in the order the script defines them (with extdebug, declare -F tells
-# the line of each).
-defined_cases() { shopt -s extdebug; declare -F $(compgen -A function case_) | sort -k2n | sed 's/^case_\([^ ]*\) .*/\1/'; }
-
-# Runs the cases (every one the script defines when none is given), calling AFTER_EACH_CASE,
-# when set, after each. A case that runs long (one waits out the program's 60 s) says so
-# every 30 s.
+# Runs the cases (when none is given, every case_ function of the script, in its order),
+# calling AFTER_EACH_CASE, when set, after each. A case that runs long (one waits out the
+# program's 60 s) says so every 30 s.
 run_cases() { # suite [case...]
     local cases=("${@:2}") failed=() started ticker
-    [ $# -gt 1 ] || mapfile -t cases < <(defined_cases)
+    [ $# -gt 1 ] || mapfile -t cases < <(sed -n 's/^case_\([a-z0-9_]*\)() {.*/\1/p' "$0")
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"

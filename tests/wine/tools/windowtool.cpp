@@ -1,6 +1,6 @@
 // The window tool of the Wine tests: looks at and drives the windows of other processes,
-// starts programs (many at once, timed, with a restricted token) and locks a registry key. Output
-// is UTF-8.
+// starts programs (many at once, timed, with a restricted token), locks a registry key and
+// plants the supported drive. Output is UTF-8.
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
 //                                          title, one line each, then a line with its
@@ -31,12 +31,15 @@
 //       in SDDL's letters: KR (read only, the default) or KRKW (read and write).
 //   windowtool hold <file>
 //       Keeps the file open, shared for reading only, until the tool is ended.
+//   windowtool plant <letter>
+//       Plants the supported IDE drive and its mount-table entry for that letter (upper case).
+//       The letter must already be a CD-ROM drive of the prefix, or the entry names no volume.
 //
 // Commands that act pick the first enabled window with that title that has the control: a
 // modal dialog disables its owner, which has the same title, so this is the one a user
 // could reach.
 
-#include <windows.h>
+#include "WineMachine.h"
 
 #include <sddl.h>
 
@@ -44,13 +47,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
+
+using namespace wine_machine;
 
 constexpr int kMainDialogControl = 1000;
 constexpr int kMessageTextControl = 0xFFFF;
@@ -69,31 +72,36 @@ std::wstring TextOf(HWND window, UINT milliseconds = 2000) {
     return text;
 }
 
-struct WindowSearch {
-    const wchar_t* title; // nullptr: any
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    if (IsWindowVisible(window) && (!search->title || std::wcscmp(search->title, title) == 0)) {
-        search->found.push_back(window);
-    }
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
     return TRUE;
 }
 
-// EnumWindows works on a snapshot of the window list; walking it with FindWindowExW while
-// other programs bring windows to the front can meet one window twice.
+// The visible top-level windows with that title, or all of them. EnumWindows works on a
+// snapshot of the window list; walking it with FindWindowExW while other programs bring
+// windows to the front can meet one window twice.
 std::vector<HWND> Windows(const wchar_t* title) {
-    WindowSearch search{title, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> all;
+    std::vector<HWND> found;
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (IsWindowVisible(window) && (!title || std::wcscmp(title, text) == 0)) {
+            found.push_back(window);
+        }
+    }
+    return found;
 }
 
-// Combo boxes list their items; other controls, which answer 0 to CB_GETCOUNT, their text.
-BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+std::vector<HWND> Controls(HWND window) {
+    std::vector<HWND> controls;
+    EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&controls));
+    return controls;
+}
+
+// A combo box's items; for other controls, which answer 0 to CB_GETCOUNT, the text.
+std::string Contents(HWND control) {
     const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
     std::string items;
     for (LRESULT i = 0; i < count; ++i) {
@@ -101,26 +109,26 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
         SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
         items += "[" + Utf8(item) + "]";
     }
-    std::printf("  control id=%d %s%s\n", GetDlgCtrlID(control), count > 0 ? "items=" : "text=",
-                (count > 0 ? items : Utf8(TextOf(control))).c_str());
-    return TRUE;
+    return count > 0 ? "items=" + items : "text=" + Utf8(TextOf(control));
 }
 
 int List(const wchar_t* title) {
     for (HWND window : Windows(title)) {
-        std::printf("window enabled=%d title=%s\n", IsWindowEnabled(window) ? 1 : 0,
-                    Utf8(TextOf(window)).c_str());
         RECT rect = {};
         GetWindowRect(window, &rect);
+        std::printf("window enabled=%d title=%s\n", IsWindowEnabled(window) ? 1 : 0,
+                    Utf8(TextOf(window)).c_str());
         std::printf("  rect %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
-        EnumChildWindows(window, PrintControl, 0);
+        for (HWND control : Controls(window)) {
+            std::printf("  control id=%d %s\n", GetDlgCtrlID(control), Contents(control).c_str());
+        }
     }
     return 0;
 }
 
 HWND TargetWindow(const wchar_t* title, int controlId) {
     for (HWND window : Windows(title)) {
-        if (IsWindowEnabled(window) && (controlId == 0 || GetDlgItem(window, controlId))) {
+        if (IsWindowEnabled(window) && GetDlgItem(window, controlId)) {
             return window;
         }
     }
@@ -133,21 +141,19 @@ bool Press(HWND window, int controlId) {
     return PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0) != FALSE;
 }
 
-BOOL CALLBACK CollectDisabled(HWND control, LPARAM param) {
-    if (!IsWindowEnabled(control)) {
-        reinterpret_cast<std::set<int>*>(param)->insert(GetDlgCtrlID(control));
-    }
-    return TRUE;
-}
-
 int Greyed(const wchar_t* title) {
     for (HWND window : Windows(title)) {
         std::set<int> ids;
-        EnumChildWindows(window, CollectDisabled, reinterpret_cast<LPARAM>(&ids));
-        for (int id : ids) {
-            std::printf(id == *ids.begin() ? "%d" : " %d", id);
+        for (HWND control : Controls(window)) {
+            if (!IsWindowEnabled(control)) {
+                ids.insert(GetDlgCtrlID(control));
+            }
         }
-        std::printf("\n");
+        std::string line;
+        for (int id : ids) {
+            line += (line.empty() ? "" : " ") + std::to_string(id);
+        }
+        std::printf("%s\n", line.c_str());
     }
     return 0;
 }
@@ -186,35 +192,42 @@ double Milliseconds() {
     return std::chrono::duration<double, std::milli>(now).count();
 }
 
-// A started process; one still running is ended with it.
-struct Process : PROCESS_INFORMATION {
-    Process() : PROCESS_INFORMATION{} {}
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process() {
-        TerminateProcess(hProcess, 1);
-        WaitForSingleObject(hProcess, INFINITE);
-        CloseHandle(hThread);
-        CloseHandle(hProcess);
-    }
-    bool Running() const { return !EndedWithin(0); }
-    bool EndedWithin(DWORD ms) const { return WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0; }
-};
-
-// Without a token, CreateProcessAsUserW starts the program with this process's own.
-bool Start(Process& process, std::wstring line, DWORD flags = 0, HANDLE token = nullptr) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessAsUserW(token, nullptr, &line[0], nullptr, nullptr, FALSE, flags, nullptr,
-                              nullptr, &startup, &process)) {
-        std::fprintf(stderr, "cannot start %s: %lu\n", Utf8(line).c_str(), GetLastError());
-        return false;
+// Asks done() every millisecond or so until it answers true; false when that many
+// milliseconds passed first.
+template <typename Done> bool Within(double milliseconds, Done done) {
+    const double start = Milliseconds();
+    while (!done()) {
+        if (Milliseconds() - start > milliseconds) {
+            return false;
+        }
+        Sleep(1);
     }
     return true;
 }
 
 std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
+}
+
+bool ShowsControl(const CStartedProcess& process, int control) {
+    for (HWND window : Windows(nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process.dwProcessId && GetDlgItem(window, control)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Milliseconds from CreateProcessW to a visible window of the process with that control, or
+// -1 when none showed within 30 s; the process is ended then.
+double ShownWithin(const std::wstring& program, int control) {
+    const double start = Milliseconds();
+    CStartedProcess process;
+    const bool shown = process.Start(Quoted(program)) &&
+                       Within(30000, [&] { return ShowsControl(process, control); });
+    return shown ? Milliseconds() - start : -1;
 }
 
 // Notes the problem unless the condition holds.
@@ -224,89 +237,64 @@ void Expect(bool holds, const std::string& problem, std::set<std::string>& probl
     }
 }
 
-long Running(const std::vector<Process>& copies) {
+long Running(const std::vector<CStartedProcess>& copies) {
     return std::count_if(copies.begin(), copies.end(), [](auto& copy) { return copy.Running(); });
 }
 
-// Resumes the copies together and watches them until one is left showing the main dialog,
-// pressing OK on every message box; answers the dialog last seen, and in nBoxes how many
-// boxes showed. A box is pressed once its text can be read (a box just created answers with
-// no text yet), and again every half second while it stays, since a click posted while it
-// was being created can be lost.
-HWND WatchCopies(const std::vector<Process>& copies, const wchar_t* title,
-                 const std::wstring& message, std::set<std::string>& problems, int& nBoxes) {
-    for (const Process& copy : copies) {
-        ResumeThread(copy.hThread);
-    }
-    std::map<HWND, double> pressed;
-    HWND dialog = nullptr;
-    for (const double start = Milliseconds(); Milliseconds() - start < 60000 && Running(copies) > 0;
-         Sleep(2)) {
-        int dialogs = 0;
-        dialog = nullptr;
-        for (HWND window : Windows(title)) {
-            if (GetDlgItem(window, kMainDialogControl) != nullptr) {
-                dialog = window;
-                ++dialogs;
-                continue;
-            }
-            const bool due = Milliseconds() - pressed[window] > 500;
-            const std::wstring text =
-                due ? TextOf(GetDlgItem(window, kMessageTextControl), 200) : L"";
-            Expect(text.empty() || text.rfind(message, 0) == 0,
-                   "unexpected message [" + Utf8(text) + "]", problems);
-            if (!text.empty() && Press(window, IDOK)) {
-                pressed[window] = Milliseconds();
-            }
+// One look at the copies' windows: answers the main dialog, or nullptr, and presses OK on
+// each message box whose text can be read (a box just created answers with no text yet),
+// adding it to the answered ones. A box that stays is pressed again, since a click posted
+// while it was being created can be lost.
+HWND LookAtCopies(const wchar_t* title, const std::wstring& message, std::set<HWND>& answered,
+                  std::set<std::string>& problems) {
+    std::vector<HWND> dialogs;
+    for (HWND window : Windows(title)) {
+        if (GetDlgItem(window, kMainDialogControl)) {
+            dialogs.push_back(window);
+            continue;
         }
-        Expect(dialogs <= 1, "two main dialogs at once", problems);
-        if (Running(copies) == 1 && dialogs == 1) {
-            break;
+        const std::wstring text = TextOf(GetDlgItem(window, kMessageTextControl), 200);
+        if (!text.empty()) {
+            Expect(text.rfind(message, 0) == 0, "unexpected message [" + Utf8(text) + "]",
+                   problems);
+            answered.insert(window);
+            Press(window, IDOK);
         }
     }
-    nBoxes = static_cast<int>(pressed.size());
-    return dialog;
+    Expect(dialogs.size() <= 1, "two main dialogs at once", problems);
+    return dialogs.empty() ? nullptr : dialogs.front();
 }
 
-// Milliseconds from CreateProcessW to a visible window of the process with that control, or
-// -1 when none showed within 30 s; the process is ended then.
-double ShownWithin(const std::wstring& program, int control) {
-    const double start = Milliseconds();
-    Process process;
-    for (bool started = Start(process, Quoted(program));
-         started && process.Running() && Milliseconds() - start < 30000; Sleep(1)) {
-        for (HWND window : Windows(nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process.dwProcessId && GetDlgItem(window, control)) {
-                return Milliseconds() - start;
-            }
-        }
-    }
-    return -1;
-}
-
-// The race, cancelled once it settled, then a start after all have ended, which must show
-// the dialog again. Prints one line.
+// Resumes the copies together and watches them for at most a minute, until one is left
+// showing the main dialog, then cancels it; after all have ended a new start must show the
+// dialog again. Prints one line.
 int Race(int count, const wchar_t* title, const std::wstring& program,
          const std::wstring& message) {
     std::set<std::string> problems;
-    std::vector<Process> copies(static_cast<size_t>(count));
-    for (Process& copy : copies) {
-        Expect(Start(copy, Quoted(program), CREATE_SUSPENDED), "a copy did not start", problems);
+    std::vector<CStartedProcess> copies(static_cast<size_t>(count));
+    for (CStartedProcess& copy : copies) {
+        Expect(copy.Start(Quoted(program), CREATE_SUSPENDED), "a copy did not start", problems);
     }
-    int nBoxes = 0;
-    HWND dialog = WatchCopies(copies, title, message, problems, nBoxes);
+    for (const CStartedProcess& copy : copies) {
+        ResumeThread(copy.hThread);
+    }
+    std::set<HWND> answered;
+    HWND dialog = nullptr;
+    Within(60000, [&] {
+        dialog = LookAtCopies(title, message, answered, problems);
+        return Running(copies) == 0 || (Running(copies) == 1 && dialog != nullptr);
+    });
     Expect(dialog != nullptr, "no main dialog", problems);
     Expect(Running(copies) <= 1, std::to_string(Running(copies)) + " copies running", problems);
     Press(dialog, IDCANCEL);
-    for (const Process& copy : copies) {
+    for (const CStartedProcess& copy : copies) {
         Expect(copy.EndedWithin(20000), "a copy did not end after Cancel", problems);
     }
     Expect(ShownWithin(program, kMainDialogControl) >= 0, "a new start showed no main dialog",
            problems);
+    const int boxes = static_cast<int>(answered.size());
     if (problems.empty()) {
-        std::printf("held (%d ended with the message, %d silently)\n", nBoxes, count - 1 - nBoxes);
+        std::printf("held (%d ended with the message, %d silently)\n", boxes, count - 1 - boxes);
         return 0;
     }
     std::printf("FAILED");
@@ -336,32 +324,30 @@ int Time(int runs, const std::vector<std::wstring>& programs) {
     return std::any_of(times.begin(), times.end(), [](auto& t) { return t.front() < 0; }) ? 1 : 0;
 }
 
-HANDLE RestrictedToken() {
+// Runs the program with the Administrators group disabled in the token, the way a standard
+// user's process looks; its exit code, or 2 when it could not run. The arguments are passed
+// on as given, each in quotes when it holds a space.
+int RunRestricted(const std::vector<std::wstring>& arguments) {
+    std::wstring line;
+    for (const std::wstring& argument : arguments) {
+        line += line.empty() ? L"" : L" ";
+        line += argument.find(L' ') == std::wstring::npos ? argument : Quoted(argument);
+    }
     HANDLE token = nullptr;
     HANDLE restricted = nullptr;
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(administrators);
+    DWORD code = 2;
+    CStartedProcess process;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
         SID_AND_ATTRIBUTES disabled = {administrators, 0};
         CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
     }
-    CloseHandle(token);
-    return restricted;
-}
-
-int Run(int argc, wchar_t** argv) {
-    std::wstring line;
-    for (int i = 3; i < argc; ++i) {
-        line += (i > 3 ? L" " : L"") + (std::wcschr(argv[i], L' ') ? Quoted(argv[i]) : argv[i]);
-    }
-    HANDLE token = RestrictedToken();
-    Process process;
-    DWORD code = 2;
-    if (token != nullptr && Start(process, line, 0, token) &&
-        WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0) {
+    if (restricted && process.Start(line, 0, restricted) && process.EndedWithin(INFINITE)) {
         GetExitCodeProcess(process.hProcess, &code);
     }
+    CloseHandle(restricted);
     CloseHandle(token);
     return static_cast<int>(code);
 }
@@ -380,6 +366,16 @@ int LockKey(const wchar_t* subkey, const std::wstring& rights) {
     }
     RegCloseKey(key);
     return result == ERROR_SUCCESS && descriptor != nullptr ? 0 : 2;
+}
+
+// Returns only when the file cannot be opened.
+int Hold(const wchar_t* file) {
+    if (CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=
+        INVALID_HANDLE_VALUE) {
+        Sleep(INFINITE);
+    }
+    std::fprintf(stderr, "cannot open %s\n", Utf8(file).c_str());
+    return 2;
 }
 
 } // namespace
@@ -413,18 +409,21 @@ int wmain(int argc, wchar_t** argv) {
         return Time(_wtoi(argv[2]), std::vector<std::wstring>(argv + 3, argv + argc));
     }
     if (command == L"run" && argc >= 4 && std::wcscmp(argv[2], L"restricted") == 0) {
-        return Run(argc, argv);
+        return RunRestricted(std::vector<std::wstring>(argv + 3, argv + argc));
     }
     if (command == L"lockkey" && (argc == 3 || argc == 4)) {
         return LockKey(argv[2], argc == 4 ? argv[3] : L"KR");
     }
-    if (command == L"hold" && argc == 3 &&
-        CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) !=
-            INVALID_HANDLE_VALUE) {
-        Sleep(INFINITE);
+    if (command == L"hold" && argc == 3) {
+        return Hold(argv[2]);
+    }
+    if (command == L"plant" && argc == 3) {
+        PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
+        PlantMountEntry(argv[2][0], kIdeDriveMountPath);
+        return 0;
     }
     std::fputs("usage: windowtool "
-               "list|click|select|post|greyed|endsession|race|time|run|lockkey|hold\n",
+               "list|click|select|post|greyed|endsession|race|time|run|lockkey|hold|plant\n",
                stderr);
     return 64;
 }
