@@ -151,6 +151,7 @@ TEST(DriveLetter, LettersAreTriedFromAToZUntilMemoryRunsOut) {
     facts.Put(u'Z', u"\\??\\USBSTOR#X#SN1#{G}");
     EXPECT_EQ(Resolve(facts, u"SN1"), u'Z');
     EXPECT_EQ(facts.readOrder, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    EXPECT_EQ(Resolve(facts, u""), 0) << "the empty key matches nothing";
     facts.outOfMemoryAt = u'D';
     EXPECT_EQ(Resolve(facts, u"SN1"), 0);
 }

@@ -64,6 +64,7 @@ TEST(TextSearch, CompareIgnoringAsciiCaseAndFindFirst) {
     EXPECT_EQ(StrCmpNI(u"ab", u"AB", 10), 0);
     const wchar16* text = u"USB\\VID_1&PID_2#{GUID}#{X}";
     EXPECT_EQ(StrStr(text, u"#{"), text + 15);
+    EXPECT_EQ(StrStr(text, u""), text);
     wchar16 upper[] = u"ide\\cdrom#{az}@[`{\u00e9";
     StrUpper(upper);
     EXPECT_EQ(u16string(upper), u"IDE\\CDROM#{AZ}@[`{\u00e9");
