@@ -43,7 +43,7 @@ TEST(Letters, ListTextOfTheCurrentLetter) {
     EXPECT_EQ(u16string(LetterText(u'a')), u"A:");
     EXPECT_EQ(u16string(LetterText(u'Z')), u"Z:");
     EXPECT_EQ(u16string(LetterText(u'z')), u"Z:");
-    EXPECT_EQ(LetterText(u'@'), nullptr);
+    EXPECT_EQ(LetterText(u'\uFFFF'), nullptr);
 }
 
 TEST(Notice, ShownUnlessHideMsgIsANonZeroDword) {
