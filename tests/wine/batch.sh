@@ -98,19 +98,15 @@ ROWS
 }
 
 # The normal change, from the 32-bit cmd.exe that a 32-bit program starts, whose PATH does
-# not reach the stand-ins: only their full paths do. A file linked at the lock's former
-# place, in a folder any user can write, stays untouched. A drive at B: may be given quoted
-# and in lower case. Only whole lines of the listing count, whatever the indent: a folder
+# not reach the stand-ins: only their full paths do. A drive at B: may be given quoted and
+# in lower case. Only whole lines of the listing count, whatever the indent: a folder
 # whose name begins with a brace or a space is no drive letter, so D: moves the data volume.
 case_change() {
-    echo kept >"$C_DRIVE/hosts"
-    ln -f "$C_DRIVE/hosts" "$C_DRIVE/windows/temp/Quenlath-assign.lock"
     check_cases <<ROWS
 # arguments | before | cue        | exit | after | calls                                   | event
 "b:" g:     | B:     | indent tab | 0    | G:    | list; B:\ /D; list; G:\ $OPTICAL; list  | INFORMATION 100 B: G: ended with exit code 0: done: the volume has the letter G:.
 D: G:       | E:     |            | 0    | E: G: | list; D:\ /D; list; G:\ $DATA; list     | INFORMATION 100 D: G: ended with exit code 0: done: the volume has the letter G:.
 ROWS
-    check_eq "a file linked at the former lock" kept "$(cat "$C_DRIVE/hosts")"
     # Under the 64-bit cmd.exe there is no Sysnative; the tools are in System32.
     WINE=$(command -v wine64 || echo /usr/lib/wine/wine64) check_cases <<<"E: F: | E: | help fr | 0 | F: | list; E:\ /D; list; F:\ $OPTICAL; list | INFORMATION 100 E: F: ended with exit code 0: done: the volume has the letter F:."
 }
