@@ -39,6 +39,9 @@ silent() { # install|uninstall expected-status what [option]
     check_eq "exit code of $3" "$(($2 % 256))" "$?"
 }
 
+# Ends a window tool that holds a file open.
+release() { kill "$1"; wait_ends "$1" 10 "$2"; } # pid what
+
 # The files, VERSION and the installed-programs entry's version are all in place.
 installed() { # what [recorded version]
     check_eq "installed files $1" $'Morvessa.exe\nassign.bat\nlock\nuninstall.exe' "$(ls "$FOLDER" 2>/dev/null | LC_ALL=C sort)"
@@ -112,8 +115,7 @@ case_install_run_uninstall() {
     EXE=$(winepath -w "$SHORTCUT") start_program "$BIN/windowtool.exe" hold
     sleep 1
     silent uninstall 3010 "an uninstall with the shortcut held open"
-    kill "$PROGRAM"
-    wait_ends "$PROGRAM" 10 "the shortcut's holder"
+    release "$PROGRAM" "the shortcut's holder"
     wineboot -r >/dev/null 2>&1
     check_eq "left after the restart" "" "$(installation_left)"
 }
@@ -152,11 +154,9 @@ case_versions_and_locked_files() {
     installed "after a failed upgrade" "$older"
     silent uninstall 2 "an uninstall while a change holds the lock file"
     installed "after an uninstall during a change" "$older"
-    kill "$lock_holder"
-    wait_ends "$lock_holder" 10 "the lock file's holder"
+    release "$lock_holder" "the lock file's holder"
     silent uninstall 2 "an uninstall with assign.bat locked"
-    kill "$PROGRAM"
-    wait_ends "$PROGRAM" 10 "assign.bat's holder"
+    release "$PROGRAM" "assign.bat's holder"
     wine_reg add "$PRODUCT_KEY" /v Kept /d yes
     touch "$FOLDER/notes.txt"
     silent uninstall 0 "the uninstall run again"
