@@ -19,7 +19,6 @@ setup_machine() { # [ide]
     FOLDER="$WINEPREFIX/drive_c/Program Files (x86)/Korvane/morvessa"
     SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quenlath.lnk"
 }
-installed_machine() { setup_machine "$@" && silent install 0 "the install the case starts from"; }
 
 # An installer of another version, built like the real one, with the same files.
 other_setup() { # version-numbers version-text file
@@ -40,13 +39,15 @@ silent() { # install|uninstall expected-status what [option]
     check_eq "exit code of $3" "$(($2 % 256))" "$?"
 }
 
+# Ends a window tool that holds a file open.
+release() { kill "$1"; wait_ends "$1" 10 "$2"; } # pid what
+
 # The files, VERSION and the installed-programs entry's version are all in place.
 installed() { # what [recorded version]
     check_eq "installed files $1" $'Morvessa.exe\nassign.bat\nlock\nuninstall.exe' "$(ls "$FOLDER" 2>/dev/null | LC_ALL=C sort)"
     check_eq "VERSION $1" "${2:-$VERSION}" "$(reg_value "$PRODUCT_KEY" VERSION)"
     check_eq "installed-programs entry's version $1" "${2:-$VERSION}" "$(reg_value "$UNINSTALL_KEY" DisplayVersion)"
 }
-entry_value() { check_eq "installed-programs entry's $1" "$2" "$(reg_value "$UNINSTALL_KEY" "$1")"; } # name expected
 
 # What is left of an installation: the Korvane folder, the shortcut, the installed-programs
 # entry and the company key (of the 32-bit view, where the installer writes).
@@ -83,7 +84,7 @@ O:BAD:AI C:\\Program Files (x86)\\Korvane\\morvessa\\uninstall.exe 536870917'
 # goes at the restart too. What the run left goes as well: HideMsg, which the notice
 # writes, and the lock file and listing assign.bat left in the lock folder.
 case_install_run_uninstall() {
-    local name trace=$WORK/trace.txt
+    local name value trace=$WORK/trace.txt
     setup_machine ide
     mkdir -p "$FOLDER"
     echo linked >"$WINEPREFIX/drive_c/linked.txt"
@@ -95,14 +96,11 @@ case_install_run_uninstall() {
     # The group and the SACL are never given: three null pointers at the end mean no DACL.
     grep 'SetNamedSecurityInfoW .* 00000000 00000000 00000000$' "$trace" && fail "a call without a DACL"
     check_eq "the file the planted links share" linked "$(cat "$WINEPREFIX/drive_c/linked.txt")"
-    entry_value DisplayName Quenlath
-    entry_value Publisher Korvane
-    entry_value InstallLocation "$PROGRAM_FOLDER"
-    entry_value UninstallString "\"$PROGRAM_FOLDER\\uninstall.exe\""
-    entry_value VersionMajor "$(printf '0x%x' "$VERSION_MAJOR")"
-    entry_value VersionMinor "$(printf '0x%x' "$VERSION_MINOR")"
-    entry_value NoModify 0x1
-    entry_value NoRepair 0x1
+    for value in DisplayName=Quenlath Publisher=Korvane NoModify=0x1 NoRepair=0x1 \
+        "InstallLocation=$PROGRAM_FOLDER" "UninstallString=\"$PROGRAM_FOLDER\\uninstall.exe\"" \
+        "VersionMajor=$(printf '0x%x' "$VERSION_MAJOR")" "VersionMinor=$(printf '0x%x' "$VERSION_MINOR")"; do
+        check_eq "installed-programs entry's ${value%%=*}" "${value#*=}" "$(reg_value "$UNINSTALL_KEY" "${value%%=*}")"
+    done
     grep -qxF "$PROGRAM_FOLDER\\Morvessa.exe" <<<"$(strings -a "$SHORTCUT")" || fail "no shortcut to the installed program"
 
     mkdir -p "$WINEPREFIX/drive_c/mountvol"
@@ -117,8 +115,7 @@ case_install_run_uninstall() {
     EXE=$(winepath -w "$SHORTCUT") start_program "$BIN/windowtool.exe" hold
     sleep 1
     silent uninstall 3010 "an uninstall with the shortcut held open"
-    kill "$PROGRAM"
-    wait_ends "$PROGRAM" 10 "the shortcut's holder"
+    release "$PROGRAM" "the shortcut's holder"
     wineboot -r >/dev/null 2>&1
     check_eq "left after the restart" "" "$(installation_left)"
 }
@@ -134,7 +131,7 @@ case_install_run_uninstall() {
 # its own: a value in the product key and a file in the program folder stay.
 case_versions_and_locked_files() {
     local older='V3.02L09 M00' lock_holder
-    installed_machine
+    setup_machine && silent install 0 "the install the case starts from"
     other_setup 3.2.999.0 "$older" "$WORK/older-build.exe"
     other_setup 3.1.2000.0 'V3.01L20 M00' "$WORK/older-minor.exe"
     SETUP=$WORK/older-build.exe silent install 4 "a silent downgrade"
@@ -157,11 +154,9 @@ case_versions_and_locked_files() {
     installed "after a failed upgrade" "$older"
     silent uninstall 2 "an uninstall while a change holds the lock file"
     installed "after an uninstall during a change" "$older"
-    kill "$lock_holder"
-    wait_ends "$lock_holder" 10 "the lock file's holder"
+    release "$lock_holder" "the lock file's holder"
     silent uninstall 2 "an uninstall with assign.bat locked"
-    kill "$PROGRAM"
-    wait_ends "$PROGRAM" 10 "assign.bat's holder"
+    release "$PROGRAM" "assign.bat's holder"
     wine_reg add "$PRODUCT_KEY" /v Kept /d yes
     touch "$FOLDER/notes.txt"
     silent uninstall 0 "the uninstall run again"
