@@ -49,15 +49,16 @@ not() { ! "$@"; }
 # one. Its DLL folders are hard links in every copy: Wine writes none of those files, and
 # the tests only add files there.
 wine_new_prefix() { # prefix
-    local template=$ROOT/build/wine/template dir
+    local template=$ROOT/build/wine/template dir font
     local shared=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
     if [ ! -f "$template/system.reg" ]; then
         echo "    booting the template Wine prefix in $template (once, about 20 s)"
         rm -rf "$template.new" && mkdir -p "$template.new"
         WINEPREFIX="$template.new" wineboot -i >/dev/null 2>&1
         # CJK glyphs need a CJK font mapped for the dialog fonts.
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"%s"="WenQuanYi Micro Hei"\n' \
-            "ＭＳ Ｐゴシック" "宋体" | WINEPREFIX="$template.new" wine_import_reg
+        for font in "ＭＳ Ｐゴシック" "宋体"; do
+            WINEPREFIX="$template.new" wine_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "WenQuanYi Micro Hei"
+        done
         WINEPREFIX="$template.new" wineserver -w
         mv "$template.new" "$template"
     fi
@@ -66,14 +67,6 @@ wine_new_prefix() { # prefix
     rm -rf "$1" && mkdir -p "$1"
     tar -C "$template" "${shared[@]/#/--exclude=./}" -cf - . | tar -C "$1" -xf -
     for dir in "${shared[@]}"; do cp -al "$template/$dir" "$1/$dir"; done
-}
-
-# Imports the .reg text on standard input, which begins after the header line, as UTF-16
-# (it may hold any character); keys under HKLM\Software go to the 64-bit view.
-wine_import_reg() {
-    { printf 'Windows Registry Editor Version 5.00\n\n'; cat; } | iconv -f utf-8 -t utf-16 >"$WINEPREFIX/import.reg"
-    wine reg import "$(winepath -w "$WINEPREFIX/import.reg")" /reg:64 >/dev/null 2>&1
-    rm -f "$WINEPREFIX/import.reg"
 }
 
 # Plants the supported IDE drive at a CD-ROM letter. The mount manager reads drive types
