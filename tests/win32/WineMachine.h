@@ -178,12 +178,12 @@ public:
     bool Running() const { return !EndedWithin(0); }
 };
 
-// Runs a command line and waits at most a minute; its exit code, or 1 when it could not
-// start or did not end.
-inline DWORD RunAndWait(const std::wstring& commandLine) {
+// Runs a command line (with that token, or this process's own) and waits at most a minute;
+// its exit code, or 1 when it could not start or did not end.
+inline DWORD RunAndWait(const std::wstring& commandLine, HANDLE token = nullptr) {
     CStartedProcess process;
     DWORD exitCode = 1;
-    if (process.Start(commandLine) && process.EndedWithin(60000)) {
+    if (process.Start(commandLine, 0, token) && process.EndedWithin(60000)) {
         GetExitCodeProcess(process.hProcess, &exitCode);
     }
     return exitCode;

@@ -24,7 +24,7 @@
 //       process, ending the process then, the programs taking turns. Prints the medians.
 //   windowtool run restricted <program> [arguments]
 //       Runs the program with the Administrators group disabled in its token (the way a
-//       standard user's process looks) and returns its exit code.
+//       standard user's process looks) and returns its exit code; it may run a minute.
 //   windowtool lockkey <HKLM subkey> <rights>
 //       Gives everyone, administrators included, only these rights to the key (32-bit view),
 //       in SDDL's letters: KR (read only) or KRKW (read and write).
@@ -305,8 +305,9 @@ int Time(int runs, const std::vector<std::wstring>& programs) {
 }
 
 // Runs the program with the Administrators group disabled in the token, the way a standard
-// user's process looks; its exit code, or 2 when it could not run. The arguments are passed
-// on as given, each in quotes when it holds a space.
+// user's process looks; its exit code, 2 when no such token could be made, or 1 when it
+// could not start or ran for more than a minute. The arguments are passed on as given, each
+// in quotes when it holds a space.
 int RunRestricted(const std::vector<std::wstring>& arguments) {
     std::wstring line;
     for (const std::wstring& argument : arguments) {
@@ -317,16 +318,12 @@ int RunRestricted(const std::vector<std::wstring>& arguments) {
     HANDLE restricted = nullptr;
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(administrators);
-    DWORD code = 2;
-    CStartedProcess process;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
         SID_AND_ATTRIBUTES disabled = {administrators, 0};
         CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
     }
-    if (restricted && process.Start(line, 0, restricted) && process.EndedWithin(INFINITE)) {
-        GetExitCodeProcess(process.hProcess, &code);
-    }
+    const DWORD code = restricted ? RunAndWait(line, restricted) : 2;
     CloseHandle(restricted);
     CloseHandle(token);
     return static_cast<int>(code);
