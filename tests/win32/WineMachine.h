@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -61,9 +62,7 @@ const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
 const std::wstring kDeviceClasses = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\";
 
 inline std::wstring Hashed(std::wstring instance) {
-    for (wchar_t& c : instance) {
-        c = c == L'\\' ? L'#' : c;
-    }
+    std::replace(instance.begin(), instance.end(), L'\\', L'#');
     return instance;
 }
 
