@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -61,9 +62,7 @@ const std::wstring kEnum = L"SYSTEM\\CurrentControlSet\\Enum\\";
 const std::wstring kDeviceClasses = L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\";
 
 inline std::wstring Hashed(std::wstring instance) {
-    for (wchar_t& c : instance) {
-        c = c == L'\\' ? L'#' : c;
-    }
+    std::replace(instance.begin(), instance.end(), L'\\', L'#');
     return instance;
 }
 
@@ -178,12 +177,12 @@ public:
     bool Running() const { return !EndedWithin(0); }
 };
 
-// Runs a command line and waits at most a minute; its exit code, or 1 when it could not
-// start or did not end.
-inline DWORD RunAndWait(const std::wstring& commandLine) {
+// Runs a command line (with that token, or this process's own) and waits at most a minute;
+// its exit code, or 1 when it could not start or did not end.
+inline DWORD RunAndWait(const std::wstring& commandLine, HANDLE token = nullptr) {
     CStartedProcess process;
     DWORD exitCode = 1;
-    if (process.Start(commandLine) && process.EndedWithin(60000)) {
+    if (process.Start(commandLine, 0, token) && process.EndedWithin(60000)) {
         GetExitCodeProcess(process.hProcess, &exitCode);
     }
     return exitCode;

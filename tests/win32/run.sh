@@ -8,17 +8,11 @@ bin=$(cd "$1" && pwd)
 shift
 trap wine_cleanup EXIT
 wine_new_prefix "$ROOT/build/wine/win32-$$"
-printf '[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win10"\n[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="null"\n' | wine_import_reg
+wine_reg add 'HKCU\Software\Wine' /v Version /d win10
+wine_reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null
 # The scenarios that run in a process of their own (StartupSequenceTest.cpp) print
-# GoogleTest's banner and summary as well: a passing one's lines are dropped, a failing
-# one's kept. The run's own note of its disabled tests goes too: they are those scenarios.
-DISPLAY= wine "$bin/win32_tests.exe" --gtest_brief=1 "$@" 2>&1 | tr -d '\r' | awk '
-    /^Running main\(\) from/ { if (runs++) { printf "%s", held; held = ""; child = 1 } next }
-    child {
-        held = held $0 "\n"
-        if (/^\[  (PASSED|FAILED)  \] 1 test[.,]/) { if (/FAILED/) printf "%s", held; held = ""; child = 0 }
-        next
-    }
-    /^ *YOU HAVE [0-9]+ DISABLED TESTS?$/ || /^$/ { next }
-    { print }
-    END { printf "%s", held }'
+# GoogleTest's banner and a one-test summary each: those lines go, a failing scenario's
+# failures stay. The run's own note of its disabled tests goes too: they are those scenarios.
+DISPLAY= wine "$bin/win32_tests.exe" --gtest_brief=1 "$@" 2>&1 | tr -d '\r' |
+    sed -e '/^Running main() from/d' -e '/^\[==========\] 1 test from 1 test suite ran\./d' \
+        -e '/^\[  PASSED  \] 1 test\.$/d' -e '/^ *YOU HAVE [0-9]* DISABLED TESTS\?$/d' -e '/^$/d'

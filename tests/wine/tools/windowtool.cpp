@@ -4,31 +4,30 @@
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
 //                                          title, one line each, then a line with its
-//                                          screen rectangle and a line per control
+//                                          screen rectangle and a line per control, which
+//                                          says "greyed" when the control is disabled
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
 //   windowtool post <title> command|syscommand <id>
 //       Posts WM_COMMAND (as a button sends it) or WM_SYSCOMMAND with that id to every window
 //       with that title, enabled or not.
-//   windowtool greyed <title>              the ids of the disabled controls, in order
 //   windowtool endsession <title>          each window's answer to a log-off's WM_QUERYENDSESSION
 //   windowtool race <copies> <title> <program> <message>
 //       Starts that many copies at once (created suspended, then all resumed), presses OK on
 //       each message box titled <title>, whose text must begin with <message>, until one
 //       copy is left showing the main dialog (control 1000). Checks that no second main
 //       dialog ever appears and that the dialog is the running copy's, cancels it, then
-//       checks that a new start shows the dialog again. Prints "held" with how many copies
-//       ended with the message and how many silently (having activated the dialog), or
-//       "FAILED" and what went wrong.
+//       checks that a new start shows the dialog again. Prints "held", or "FAILED" and what
+//       went wrong.
 //   windowtool time <runs> <program>...
 //       Times CreateProcessW to a visible dialog (a window with a Cancel button) of that
 //       process, ending the process then, the programs taking turns. Prints the medians.
 //   windowtool run restricted <program> [arguments]
 //       Runs the program with the Administrators group disabled in its token (the way a
-//       standard user's process looks) and returns its exit code.
-//   windowtool lockkey <HKLM subkey> [rights]
+//       standard user's process looks) and returns its exit code; it may run a minute.
+//   windowtool lockkey <HKLM subkey> <rights>
 //       Gives everyone, administrators included, only these rights to the key (32-bit view),
-//       in SDDL's letters: KR (read only, the default) or KRKW (read and write).
+//       in SDDL's letters: KR (read only) or KRKW (read and write).
 //   windowtool hold <file>
 //       Keeps the file open, shared for reading only, until the tool is ended.
 //   windowtool plant <letter>
@@ -45,6 +44,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -120,7 +120,8 @@ int List(const wchar_t* title) {
                     Utf8(TextOf(window)).c_str());
         std::printf("  rect %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
         for (HWND control : Controls(window)) {
-            std::printf("  control id=%d %s\n", GetDlgCtrlID(control), Contents(control).c_str());
+            std::printf("  control id=%d%s %s\n", GetDlgCtrlID(control),
+                        IsWindowEnabled(control) ? "" : " greyed", Contents(control).c_str());
         }
     }
     return 0;
@@ -139,23 +140,6 @@ HWND TargetWindow(const wchar_t* title, int controlId) {
 
 bool Press(HWND window, int controlId) {
     return PostMessageW(GetDlgItem(window, controlId), BM_CLICK, 0, 0) != FALSE;
-}
-
-int Greyed(const wchar_t* title) {
-    for (HWND window : Windows(title)) {
-        std::set<int> ids;
-        for (HWND control : Controls(window)) {
-            if (!IsWindowEnabled(control)) {
-                ids.insert(GetDlgCtrlID(control));
-            }
-        }
-        std::string line;
-        for (int id : ids) {
-            line += (line.empty() ? "" : " ") + std::to_string(id);
-        }
-        std::printf("%s\n", line.c_str());
-    }
-    return 0;
 }
 
 int Post(const wchar_t* title, const std::wstring& kind, int id) {
@@ -242,10 +226,10 @@ long Running(const std::vector<CStartedProcess>& copies) {
 }
 
 // One look at the copies' windows: answers the main dialog, or nullptr, and presses OK on
-// each message box whose text can be read (a box just created answers with no text yet),
-// adding it to the answered ones. A box that stays is pressed again, since a click posted
-// while it was being created can be lost.
-HWND LookAtCopies(const wchar_t* title, const std::wstring& message, std::set<HWND>& answered,
+// each message box whose text can be read (a box just created answers with no text yet). A
+// box that stays is pressed again, since a click posted while it was being created can be
+// lost.
+HWND LookAtCopies(const wchar_t* title, const std::wstring& message,
                   std::set<std::string>& problems) {
     std::vector<HWND> dialogs;
     for (HWND window : Windows(title)) {
@@ -257,7 +241,6 @@ HWND LookAtCopies(const wchar_t* title, const std::wstring& message, std::set<HW
         if (!text.empty()) {
             Expect(text.rfind(message, 0) == 0, "unexpected message [" + Utf8(text) + "]",
                    problems);
-            answered.insert(window);
             Press(window, IDOK);
         }
     }
@@ -278,10 +261,9 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
     for (const CStartedProcess& copy : copies) {
         ResumeThread(copy.hThread);
     }
-    std::set<HWND> answered;
     HWND dialog = nullptr;
     Within(60000, [&] {
-        dialog = LookAtCopies(title, message, answered, problems);
+        dialog = LookAtCopies(title, message, problems);
         return Running(copies) == 0 || (Running(copies) == 1 && dialog != nullptr);
     });
     Expect(dialog != nullptr, "no main dialog", problems);
@@ -292,22 +274,20 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
     }
     Expect(ShownWithin(program, kMainDialogControl) >= 0, "a new start showed no main dialog",
            problems);
-    const int boxes = static_cast<int>(answered.size());
-    if (problems.empty()) {
-        std::printf("held (%d ended with the message, %d silently)\n", boxes, count - 1 - boxes);
-        return 0;
-    }
-    std::printf("FAILED");
+    std::string verdict = problems.empty() ? "held" : "FAILED";
     for (const std::string& problem : problems) {
-        std::printf("; %s", problem.c_str());
+        verdict += "; " + problem;
     }
-    std::printf("\n");
-    return 1;
+    std::printf("%s\n", verdict.c_str());
+    return problems.empty() ? 0 : 1;
 }
 
 // The programs take turns, so that a slow moment of the machine weighs on each alike. A
 // start that showed no dialog counts as -1 ms and fails the command.
 int Time(int runs, const std::vector<std::wstring>& programs) {
+    if (runs < 1) {
+        return 64;
+    }
     std::vector<std::vector<double>> times(programs.size());
     for (int run = 0; run < runs; ++run) {
         for (size_t i = 0; i < programs.size(); ++i) {
@@ -325,8 +305,9 @@ int Time(int runs, const std::vector<std::wstring>& programs) {
 }
 
 // Runs the program with the Administrators group disabled in the token, the way a standard
-// user's process looks; its exit code, or 2 when it could not run. The arguments are passed
-// on as given, each in quotes when it holds a space.
+// user's process looks; its exit code, 2 when no such token could be made, or 1 when it
+// could not start or ran for more than a minute. The arguments are passed on as given, each
+// in quotes when it holds a space.
 int RunRestricted(const std::vector<std::wstring>& arguments) {
     std::wstring line;
     for (const std::wstring& argument : arguments) {
@@ -337,16 +318,12 @@ int RunRestricted(const std::vector<std::wstring>& arguments) {
     HANDLE restricted = nullptr;
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(administrators);
-    DWORD code = 2;
-    CStartedProcess process;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
         SID_AND_ATTRIBUTES disabled = {administrators, 0};
         CreateRestrictedToken(token, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
     }
-    if (restricted && process.Start(line, 0, restricted) && process.EndedWithin(INFINITE)) {
-        GetExitCodeProcess(process.hProcess, &code);
-    }
+    const DWORD code = restricted ? RunAndWait(line, restricted) : 2;
     CloseHandle(restricted);
     CloseHandle(token);
     return static_cast<int>(code);
@@ -378,52 +355,59 @@ int Hold(const wchar_t* file) {
     return 2;
 }
 
+// Plants the supported IDE drive and its mount-table entry for that letter.
+int Plant(wchar_t letter) {
+    PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(letter, kIdeDriveMountPath);
+    return 0;
+}
+
+// A command: its name, how many arguments it takes, and what it does with them.
+struct Command {
+    const wchar_t* name;
+    int fewest;
+    int most;
+    int (*run)(wchar_t** arguments);
+};
+
+// What follows the arguments consumed, which end with a null pointer as argv does.
+std::vector<std::wstring> Rest(wchar_t** arguments) {
+    std::vector<std::wstring> rest;
+    for (; *arguments; ++arguments) {
+        rest.push_back(*arguments);
+    }
+    return rest;
+}
+
+const Command kCommands[] = {
+    {L"list", 0, 1, [](wchar_t** a) { return List(a[0]); }},
+    {L"click", 2, 2,
+     [](wchar_t** a) { return Press(TargetWindow(a[0], _wtoi(a[1])), _wtoi(a[1])) ? 0 : 2; }},
+    {L"select", 3, 3, [](wchar_t** a) { return Select(a[0], _wtoi(a[1]), a[2]); }},
+    {L"post", 3, 3, [](wchar_t** a) { return Post(a[0], a[1], _wtoi(a[2])); }},
+    {L"endsession", 1, 1, [](wchar_t** a) { return AskEndSession(a[0]); }},
+    {L"race", 4, 4, [](wchar_t** a) { return Race(_wtoi(a[0]), a[1], a[2], a[3]); }},
+    {L"time", 2, INT_MAX, [](wchar_t** a) { return Time(_wtoi(a[0]), Rest(a + 1)); }},
+    {L"run", 2, INT_MAX,
+     [](wchar_t** a) {
+         return std::wcscmp(a[0], L"restricted") == 0 ? RunRestricted(Rest(a + 1)) : 64;
+     }},
+    {L"lockkey", 2, 2, [](wchar_t** a) { return LockKey(a[0], a[1]); }},
+    {L"hold", 1, 1, [](wchar_t** a) { return Hold(a[0]); }},
+    {L"plant", 1, 1, [](wchar_t** a) { return Plant(a[0][0]); }},
+};
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring command = argc > 1 ? argv[1] : L"";
-    const wchar_t* title = argc > 2 ? argv[2] : nullptr;
-    const int id = argc > 3 ? _wtoi(argv[3]) : 0;
-    if (command == L"list" && argc <= 3) {
-        return List(title);
+    for (const Command& command : kCommands) {
+        if (argc > 1 && std::wcscmp(argv[1], command.name) == 0 && argc - 2 >= command.fewest &&
+            argc - 2 <= command.most) {
+            return command.run(argv + 2);
+        }
     }
-    if (command == L"click" && argc == 4) {
-        return Press(TargetWindow(title, id), id) ? 0 : 2;
-    }
-    if (command == L"post" && argc == 5) {
-        return Post(title, argv[3], _wtoi(argv[4]));
-    }
-    if (command == L"greyed" && argc == 3) {
-        return Greyed(title);
-    }
-    if (command == L"endsession" && argc == 3) {
-        return AskEndSession(title);
-    }
-    if (command == L"select" && argc == 5) {
-        return Select(title, id, argv[4]);
-    }
-    if (command == L"race" && argc == 6) {
-        return Race(_wtoi(argv[2]), argv[3], argv[4], argv[5]);
-    }
-    if (command == L"time" && argc >= 4 && _wtoi(argv[2]) > 0) {
-        return Time(_wtoi(argv[2]), std::vector<std::wstring>(argv + 3, argv + argc));
-    }
-    if (command == L"run" && argc >= 4 && std::wcscmp(argv[2], L"restricted") == 0) {
-        return RunRestricted(std::vector<std::wstring>(argv + 3, argv + argc));
-    }
-    if (command == L"lockkey" && (argc == 3 || argc == 4)) {
-        return LockKey(argv[2], argc == 4 ? argv[3] : L"KR");
-    }
-    if (command == L"hold" && argc == 3) {
-        return Hold(argv[2]);
-    }
-    if (command == L"plant" && argc == 3) {
-        PlantDevice(kIdeDriveInstance, kCdromClass, kCdromInterface);
-        PlantMountEntry(argv[2][0], kIdeDriveMountPath);
-        return 0;
-    }
-    std::fputs("usage: windowtool "
-               "list|click|select|post|greyed|endsession|race|time|run|lockkey|hold|plant\n",
-               stderr);
+    std::fputs(
+        "usage: windowtool list|click|select|post|endsession|race|time|run|lockkey|hold|plant\n",
+        stderr);
     return 64;
 }
