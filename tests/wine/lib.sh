@@ -189,14 +189,18 @@ fail() { echo "    FAIL: $*"; CASE_OK=0; }
 check_eq() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; } # what expected actual
 
 # Runs the cases (when none is given, every case_ function of the script, in its order),
-# calling AFTER_EACH_CASE, when set, after each.
+# calling AFTER_EACH_CASE, when set, after each. A case that runs long (one waits out the
+# program's 60 s) says so every 30 s.
 run_cases() { # suite [case...]
-    local cases=("${@:2}") failed=() started
+    local cases=("${@:2}") failed=() started ticker
     [ $# -gt 1 ] || mapfile -t cases < <(sed -n 's/^case_\([a-z0-9_]*\)() {.*/\1/p' "$0")
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"
+        while sleep 30 && kill -0 $$; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
+        ticker=$!
         "case_$CASE"
+        kill "$ticker"
         ${AFTER_EACH_CASE:-}
         [ "$CASE_OK" = 1 ] || failed+=("$CASE")
         echo "[ $([ "$CASE_OK" = 1 ] && echo " OK " || echo FAIL) ] $CASE ($((SECONDS - started)) s)"
