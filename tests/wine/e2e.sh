@@ -40,29 +40,6 @@ case_typical_run_ide() {
     check_eq "assign.bat calls" $'E: F:\nE: G:' "$(wine_batch_calls)"
 }
 
-# The drive is there, but no mount-table entry names it: it has no letter, it is not off.
-case_drive_without_letter() {
-    recording_machine ide E
-    wine_reg delete 'HKLM\SYSTEM\MountedDevices' /v '\??\Volume{00000000-0000-0000-0000-000000000045}'
-    start_program
-    expect_message_box "The internal optical disc drive has no drive letter." "no letter" "$SHOTS/en-message-no-letter.png"
-}
-
-# A letter that a network drive of the user holds, remembered for the next sign-in under
-# HKCU\Network, is not offered (the program runs elevated, where such a drive is not
-# mapped); one that such a drive takes while the dialog is open is refused on OK.
-case_network_drives() {
-    recording_machine ide E
-    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
-    wine_reg add 'HKCU\Network\Q'
-    open_dialog
-    check_eq "new letter list" "$(printf '[%s:]' D {F..P} {R..Y})" "$(combo_items 1002)"
-    wine_reg add 'HKCU\Network\F' /v RemotePath /d '\\server\share'
-    pick_f "F: taken by a network drive" hidden
-    expect_message_box "is illegal." "F: taken by a network drive" "" over
-    check_eq "assign.bat calls" "" "$(wine_batch_calls)"
-}
-
 # Each language: the texts of its resources, a screenshot of each dialog, and the message
 # after a change that left the drive without a letter. The version text is the
 # installer's, which must fit the About box in every language.
@@ -115,33 +92,6 @@ case_change_runs_past_a_minute() {
     check_eq "assign.bat calls" "E: F:" "$(wine_batch_calls)"
 }
 greyed_are() { [ "$(tool greyed Quenlath)" = "$1" ]; }
-
-# A batch file cut short after it removed the drive's letter: whatever its exit code, the
-# user is told the drive may have no letter now.
-case_change_cut_short() {
-    recording_machine ide E
-    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
-    plant_batch cut
-    open_dialog
-    pick_f "cut short" hidden
-    expect_message_box "the drive might now have no letter" "cut short" "" over
-}
-
-# The ProgramFiles variable, which whoever elevates the program can set (Wine sets it from
-# "ProgramFilesDir (x86)" in the 64-bit view), does not choose the batch file: here it
-# holds %OS%, which cmd would expand to another folder.
-case_program_files_elsewhere() {
-    recording_machine ide E
-    wine_reg add "$PRODUCT_KEY" /v HideMsg /t REG_DWORD /d 1
-    wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v 'ProgramFilesDir (x86)' \
-        /d 'C:\P%OS%Q' /reg:64
-    plant_batch 7 'P%OS%Q'
-    plant_batch 7 'PWindows_NTQ'
-    open_dialog
-    pick_f "ProgramFiles elsewhere" hidden
-    wait_ends "$PROGRAM" 20 "Morvessa.exe"
-    check_eq "assign.bat calls" "E: F:" "$(wine_batch_calls)"
-}
 
 # The main dialog at 96, 144 and 192 DPI: it grows with the setting, lands centred on the
 # screen (Xvfb has no window manager: the screen is the work area), and the notice lands
