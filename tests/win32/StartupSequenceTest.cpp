@@ -4,7 +4,6 @@
 
 #include "WineMachine.h"
 
-#include "app/Authority.h"
 #include "app/SelkaroApp.h"
 #include "res/resource.h"
 
@@ -107,31 +106,38 @@ bool RunInChild(const wchar_t* pszTest, bool bRestricted) {
     return RunAndWait(line) == 0;
 }
 
-TEST(Startup, ADriveOpensTheMainDialogOnce) {
+TEST(Startup, ADriveOpensTheMainDialog) {
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveAndSecondStarts", false));
+    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveLosesItsLetterBeforeOk", false));
 }
 
-TEST(Startup, NoDriveAndADriveWithoutALetterAreTold) {
+TEST(Startup, NoDriveIsTold) {
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_NoDrive", false));
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveWithoutLetter", false));
 }
 
+// Wine's token is an administrator's: the child runs with the Administrators group disabled.
 TEST(Startup, ARestrictedTokenStopsAtTheAdministratorCheck) {
-    EXPECT_TRUE(CAuthority().IsAdministrator()) << "Wine's token is an administrator's";
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_RestrictedToken", true));
 }
 
 TEST(Startup, DISABLED_DriveAndSecondStarts) {
     CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
     PlantMountEntry(L'C', L"\\??\\IDE#CDROMVELTRANO_DVD#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
-    SetDword(L"SOFTWARE\\Korvane\\Morvessa", L"HideMsg", 1);
-    // The drive loses its letter while the dialog is open: OK tells so and changes nothing.
-    EXPECT_EQ(RunProgram([] { RemoveMountEntry(L'C'); }), L"[main dialog]" + Text(IDS_DRIVE_OFF));
+    EXPECT_EQ(RunProgram(), L"[main dialog]");
     // This process keeps the mutex: with no dialog up, the running copy is elsewhere.
     EXPECT_EQ(RunProgram(), Text(IDS_OTHER_USER));
     // With its dialog up, the running copy is brought to the front, without a message.
     CFakeDialog running(true);
     EXPECT_EQ(RunProgram(), L"");
+    RemoveMountEntry(L'C');
+}
+
+// The drive loses its letter while the dialog is open: OK tells so and changes nothing.
+TEST(Startup, DISABLED_DriveLosesItsLetterBeforeOk) {
+    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', L"\\??\\IDE#CDROMVELTRANO_DVD#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
+    SetDword(L"SOFTWARE\\Korvane\\Morvessa", L"HideMsg", 1);
+    EXPECT_EQ(RunProgram([] { RemoveMountEntry(L'C'); }), L"[main dialog]" + Text(IDS_DRIVE_OFF));
     DeleteTree(L"SOFTWARE\\Korvane");
 }
 
@@ -139,14 +145,7 @@ TEST(Startup, DISABLED_NoDrive) {
     EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_OFF));
 }
 
-// The device search finds the drive, but no mount-table entry names it.
-TEST(Startup, DISABLED_DriveWithoutLetter) {
-    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
-    EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_NO_LETTER));
-}
-
 TEST(Startup, DISABLED_RestrictedToken) {
-    EXPECT_FALSE(CAuthority().IsAdministrator());
     EXPECT_EQ(RunProgram(), Text(IDS_NEED_ADMIN));
 }
 
