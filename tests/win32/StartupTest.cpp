@@ -2,7 +2,6 @@
 // DOS device queries.
 
 #include "app/OrvikMutex.h"
-#include "app/WinVersion.h"
 #include "ui/NetworkDrives.h"
 #include "ui/SelkaroDlg.h"
 
@@ -32,14 +31,6 @@ TEST(WinVersionOnWine, EachWindowsAsTheGateSeesIt) {
         SetEnvironmentVariableW(L"QUENLATH_VERSION_CODE", row[1]);
         EXPECT_EQ(RunAndWait(Sibling(L"version_gate_tests.exe", L"--gtest_brief=1")), 0u) << row[0];
     }
-}
-
-// Windows 10 and 11 tell a program that declares no system, as Morvessa.exe, 6.2 (run.sh
-// sets Wine to Windows 10).
-TEST(WinVersionOnWine, Windows10IsKnownToAProgramThatDeclaresNoSystem) {
-    CWinVersion version;
-    EXPECT_EQ(version.GetVersionCode(), CWinVersion::OSVER_WIN7);
-    EXPECT_TRUE(version.CheckFutureOSWarning(nullptr, L"asked", L"caption"));
 }
 
 TEST(InstanceGuard, TheThreeStates) {
