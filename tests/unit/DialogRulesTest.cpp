@@ -25,7 +25,7 @@ uint32_t Bit(char16_t letter) {
 }
 
 // Which free letters are offered, in order and without A: or B:, is shown end to end too
-// (e2e.sh typical_run_ide, network_drives).
+// (e2e.sh typical_run_ide).
 TEST(Letters, OfferedAreTheFreeOnesFromCToZInOrder) {
     EXPECT_EQ(Offered(0xFFFFFFFFu), u"C:D:E:F:G:H:I:J:K:L:M:N:O:P:Q:R:S:T:U:V:W:X:Y:Z:");
     EXPECT_EQ(Offered(Bit(u'C')), u"C:");

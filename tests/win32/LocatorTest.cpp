@@ -10,10 +10,7 @@ using namespace wine_machine;
 
 namespace {
 
-const std::wstring kIdeInstance = L"IDE\\CDROMVELTRANO_DVD-RW_1.00\\5&1A2B3C&0&1.0.0";
 const std::wstring kUsbInstance = L"USB\\VID_2B47&PID_0801\\KV0123456789";
-const std::wstring kIdePath =
-    L"\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
 const std::wstring kUsbPath = L"\\??\\USBSTOR#CdRom&Ven_Korvane&Prod_Slim#kv0123456789&0#"
                               L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
 
@@ -33,20 +30,20 @@ protected:
 
 TEST_F(LocatorTest, NoSupportedDriveLeavesTheLetterAlone) {
     CPlantedDevice other(L"IDE\\CDROMOTHER_DVD\\1", kCdromClass, kCdromInterface);
-    PlantMountEntry(L'C', kIdePath);
+    PlantMountEntry(L'C', kIdeDriveMountPath);
     EXPECT_FALSE(Locate());
     EXPECT_EQ(m_chLetter, u'?');
 }
 
 TEST_F(LocatorTest, IdeDriveIsFoundAtItsLetter) {
-    CPlantedDevice ide(kIdeInstance, kCdromClass, kCdromInterface);
-    PlantMountEntry(L'C', kIdePath);
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', kIdeDriveMountPath);
     EXPECT_TRUE(Locate());
     EXPECT_EQ(m_chLetter, u'C');
 }
 
 TEST_F(LocatorTest, UsbDriveIsFoundByItsKey) {
-    CPlantedDevice ide(kIdeInstance, kCdromClass, kCdromInterface);
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
     CPlantedDevice usb(kUsbInstance, kUsbClass, kUsbInterface);
     PlantMountEntry(L'Z', kUsbPath);
     EXPECT_TRUE(Locate());
@@ -57,7 +54,7 @@ TEST_F(LocatorTest, UsbDriveIsFoundByItsKey) {
 
 TEST_F(LocatorTest, AnIdeEntryAtALowerLetterBeatsTheUsbKey) {
     CPlantedDevice usb(kUsbInstance, kUsbClass, kUsbInterface);
-    PlantMountEntry(L'C', kIdePath);
+    PlantMountEntry(L'C', kIdeDriveMountPath);
     PlantMountEntry(L'Z', kUsbPath);
     EXPECT_TRUE(Locate());
     EXPECT_EQ(m_chLetter, u'C');
@@ -79,9 +76,9 @@ TEST_F(LocatorTest, EntriesThatNameNoDriveAreSkipped) {
 // never confirmed here: the entry must then be passed over. The match through a confirmed
 // parent is DriveLetter.DvdRamEntryMatchesOnlyThroughItsParent, natively.
 TEST_F(LocatorTest, ADvdRamEntryWithoutAConfirmedParentIsSkipped) {
-    CPlantedDevice ide(kIdeInstance, kCdromClass, kCdromInterface);
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
     PlantMountEntry(L'C', L"\\??\\DVDRAM#CDROM#6&1f&0&0#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
-    PlantMountEntry(L'Z', kIdePath);
+    PlantMountEntry(L'Z', kIdeDriveMountPath);
     EXPECT_TRUE(Locate());
     EXPECT_EQ(m_chLetter, u'Z');
 }

@@ -111,8 +111,9 @@ TEST(Startup, ADriveOpensTheMainDialog) {
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveLosesItsLetterBeforeOk", false));
 }
 
-TEST(Startup, NoDriveIsTold) {
+TEST(Startup, NoDriveAndADriveWithoutALetterAreTold) {
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_NoDrive", false));
+    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveWithoutLetter", false));
 }
 
 // Wine's token is an administrator's: the child runs with the Administrators group disabled.
@@ -121,8 +122,8 @@ TEST(Startup, ARestrictedTokenStopsAtTheAdministratorCheck) {
 }
 
 TEST(Startup, DISABLED_DriveAndSecondStarts) {
-    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
-    PlantMountEntry(L'C', L"\\??\\IDE#CDROMVELTRANO_DVD#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', kIdeDriveMountPath);
     EXPECT_EQ(RunProgram(), L"[main dialog]");
     // This process keeps the mutex: with no dialog up, the running copy is elsewhere.
     EXPECT_EQ(RunProgram(), Text(IDS_OTHER_USER));
@@ -134,8 +135,8 @@ TEST(Startup, DISABLED_DriveAndSecondStarts) {
 
 // The drive loses its letter while the dialog is open: OK tells so and changes nothing.
 TEST(Startup, DISABLED_DriveLosesItsLetterBeforeOk) {
-    CPlantedDevice ide(L"IDE\\CDROMVELTRANO_DVD\\1", kCdromClass, kCdromInterface);
-    PlantMountEntry(L'C', L"\\??\\IDE#CDROMVELTRANO_DVD#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}");
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    PlantMountEntry(L'C', kIdeDriveMountPath);
     SetDword(L"SOFTWARE\\Korvane\\Morvessa", L"HideMsg", 1);
     EXPECT_EQ(RunProgram([] { RemoveMountEntry(L'C'); }), L"[main dialog]" + Text(IDS_DRIVE_OFF));
     DeleteTree(L"SOFTWARE\\Korvane");
@@ -143,6 +144,12 @@ TEST(Startup, DISABLED_DriveLosesItsLetterBeforeOk) {
 
 TEST(Startup, DISABLED_NoDrive) {
     EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_OFF));
+}
+
+// The device search finds the drive, but no mount-table entry names it: it is not off.
+TEST(Startup, DISABLED_DriveWithoutLetter) {
+    CPlantedDevice ide(kIdeDriveInstance, kCdromClass, kCdromInterface);
+    EXPECT_EQ(RunProgram(), Text(IDS_DRIVE_NO_LETTER));
 }
 
 TEST(Startup, DISABLED_RestrictedToken) {

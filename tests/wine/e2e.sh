@@ -17,8 +17,16 @@ check_centred() { # what box other-box
 }
 combo_items() { tool list Quenlath | sed -n "s/^  control id=$1 items=//p" | head -1; }
 
+# The ProgramFiles variable, which whoever elevates the program sets (Wine sets it from
+# "ProgramFilesDir (x86)" in the 64-bit view), does not choose the batch file: here it holds
+# %OS%, which cmd would expand to another folder; the batch files there record nothing.
 case_typical_run_ide() {
     recording_machine ide E
+    wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v 'ProgramFilesDir (x86)' /d 'C:\P%OS%Q' /reg:64
+    for folder in 'P%OS%Q' PWindows_NTQ; do
+        mkdir -p "$WINEPREFIX/drive_c/$folder/Korvane/morvessa"
+        printf '@exit /b 7\r\n' >"$WINEPREFIX/drive_c/$folder/Korvane/morvessa/assign.bat"
+    done
     open_dialog
     check_eq "current letter list" "[E:]" "$(combo_items 1000)"
     # C: to Z: but the letters DOS devices name: C:, the drive's E:, Wine's Z: (the Unix root).
