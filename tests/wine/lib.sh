@@ -197,10 +197,10 @@ run_cases() { # suite [case...]
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"
-        while sleep 30 && kill -0 $$; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
+        while sleep 30 && kill -0 $$ 2>/dev/null; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
         ticker=$!
         "case_$CASE"
-        kill "$ticker"
+        pkill -P "$ticker"; kill "$ticker" 2>/dev/null # its sleep, then the loop if still there
         ${AFTER_EACH_CASE:-}
         [ "$CASE_OK" = 1 ] || failed+=("$CASE")
         echo "[ $([ "$CASE_OK" = 1 ] && echo " OK " || echo FAIL) ] $CASE ($((SECONDS - started)) s)"
