@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <cstring>
 
 using namespace wine_machine;
@@ -92,14 +94,24 @@ TEST_F(RegTest, KeysAndValuesAreCreatedAndDeleted) {
     EXPECT_TRUE(reg.DeleteValue(HKEY_LOCAL_MACHINE, kKey, u"HideMsg"));
 }
 
+// Gives everyone, administrators included, only these rights to the key (in SDDL's letters)
+// with a protected DACL, to which nothing inherited adds rights back.
+void LockKey(const std::wstring& subKey, const std::wstring& rights) {
+    HKEY key = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0,
+                              WRITE_DAC | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        (L"D:P(A;;" + rights + L";;;WD)").c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
 TEST_F(RegTest, WriteDwordNeedsOnlyTheRightToWrite) {
-    // Everyone, administrators included, gets only these rights to the key.
-    ASSERT_EQ(
-        RunAndWait(Sibling(L"windowtool.exe", L"lockkey SOFTWARE\\QuenlathTests\\Writable KRKW")),
-        0u);
-    ASSERT_EQ(
-        RunAndWait(Sibling(L"windowtool.exe", L"lockkey SOFTWARE\\QuenlathTests\\ReadOnly KR")),
-        0u);
+    LockKey(kTestKey + L"\\Writable", L"KRKW");
+    LockKey(kTestKey + L"\\ReadOnly", L"KR");
     EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QuenlathTests\\Writable", u"V", 3));
     EXPECT_FALSE(reg.WriteDword(HKEY_LOCAL_MACHINE, u"SOFTWARE\\QuenlathTests\\ReadOnly", u"V", 3));
     EXPECT_FALSE(

@@ -1,6 +1,6 @@
 // The window tool of the Wine tests: looks at and drives the windows of other processes,
-// starts programs (many at once, timed, with a restricted token), locks a registry key and
-// plants the supported drive. Output is UTF-8.
+// starts programs (many at once, with a restricted token) and plants the supported drive. Output is
+// UTF-8.
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
 //                                          title, one line each, then a line with its
@@ -19,15 +19,9 @@
 //       dialog ever appears and that the dialog is the running copy's, cancels it, then
 //       checks that a new start shows the dialog again. Prints "held", or "FAILED" and what
 //       went wrong.
-//   windowtool time <runs> <program>...
-//       Times CreateProcessW to a visible dialog (a window with a Cancel button) of that
-//       process, ending the process then, the programs taking turns. Prints the medians.
 //   windowtool run restricted <program> [arguments]
 //       Runs the program with the Administrators group disabled in its token (the way a
 //       standard user's process looks) and returns its exit code; it may run a minute.
-//   windowtool lockkey <HKLM subkey> <rights>
-//       Gives everyone, administrators included, only these rights to the key (32-bit view),
-//       in SDDL's letters: KR (read only) or KRKW (read and write).
 //   windowtool hold <file>
 //       Keeps the file open, shared for reading only, until the tool is ended.
 //   windowtool plant <letter>
@@ -40,10 +34,7 @@
 
 #include "WineMachine.h"
 
-#include <sddl.h>
-
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -171,17 +162,12 @@ int Select(const wchar_t* title, int id, const wchar_t* text) {
     return item == CB_ERR ? 2 : 0;
 }
 
-double Milliseconds() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return std::chrono::duration<double, std::milli>(now).count();
-}
-
 // Asks done() every millisecond or so until it answers true; false when that many
 // milliseconds passed first.
-template <typename Done> bool Within(double milliseconds, Done done) {
-    const double start = Milliseconds();
+template <typename Done> bool Within(DWORD milliseconds, Done done) {
+    const DWORD start = GetTickCount();
     while (!done()) {
-        if (Milliseconds() - start > milliseconds) {
+        if (GetTickCount() - start > milliseconds) {
             return false;
         }
         Sleep(1);
@@ -202,16 +188,6 @@ bool ShowsControl(const CStartedProcess& process, int control) {
         }
     }
     return false;
-}
-
-// Milliseconds from CreateProcessW to a visible window of the process with that control, or
-// -1 when none showed within 30 s; the process is ended then.
-double ShownWithin(const std::wstring& program, int control) {
-    const double start = Milliseconds();
-    CStartedProcess process;
-    const bool shown = process.Start(Quoted(program)) &&
-                       Within(30000, [&] { return ShowsControl(process, control); });
-    return shown ? Milliseconds() - start : -1;
 }
 
 // Notes the problem unless the condition holds.
@@ -272,36 +248,16 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
     for (const CStartedProcess& copy : copies) {
         Expect(copy.EndedWithin(20000), "a copy did not end after Cancel", problems);
     }
-    Expect(ShownWithin(program, kMainDialogControl) >= 0, "a new start showed no main dialog",
-           problems);
+    CStartedProcess again;
+    Expect(again.Start(Quoted(program)) &&
+               Within(30000, [&] { return ShowsControl(again, kMainDialogControl); }),
+           "a new start showed no main dialog", problems);
     std::string verdict = problems.empty() ? "held" : "FAILED";
     for (const std::string& problem : problems) {
         verdict += "; " + problem;
     }
     std::printf("%s\n", verdict.c_str());
     return problems.empty() ? 0 : 1;
-}
-
-// The programs take turns, so that a slow moment of the machine weighs on each alike. A
-// start that showed no dialog counts as -1 ms and fails the command.
-int Time(int runs, const std::vector<std::wstring>& programs) {
-    if (runs < 1) {
-        return 64;
-    }
-    std::vector<std::vector<double>> times(programs.size());
-    for (int run = 0; run < runs; ++run) {
-        for (size_t i = 0; i < programs.size(); ++i) {
-            times[i].push_back(ShownWithin(programs[i], IDCANCEL));
-        }
-    }
-    for (size_t i = 0; i < programs.size(); ++i) {
-        std::vector<double>& t = times[i];
-        std::sort(t.begin(), t.end());
-        std::printf("%s: median %.1f ms over %d runs (min %.1f, max %.1f)\n",
-                    Utf8(programs[i].substr(programs[i].find_last_of(L"\\/") + 1)).c_str(),
-                    t[t.size() / 2], runs, t.front(), t.back());
-    }
-    return std::any_of(times.begin(), times.end(), [](auto& t) { return t.front() < 0; }) ? 1 : 0;
 }
 
 // Runs the program with the Administrators group disabled in the token, the way a standard
@@ -327,22 +283,6 @@ int RunRestricted(const std::vector<std::wstring>& arguments) {
     CloseHandle(restricted);
     CloseHandle(token);
     return static_cast<int>(code);
-}
-
-// A protected DACL (nothing inherited adds rights back) that grants Everyone those rights.
-int LockKey(const wchar_t* subkey, const std::wstring& rights) {
-    HKEY key = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0,
-                                  WRITE_DAC | KEY_WOW64_32KEY, nullptr, &key, nullptr);
-    const std::wstring sddl = L"D:P(A;;" + rights + L";;;WD)";
-    if (result == ERROR_SUCCESS && ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                                       sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
-        result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-        LocalFree(descriptor);
-    }
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS && descriptor != nullptr ? 0 : 2;
 }
 
 // Returns only when the file cannot be opened.
@@ -387,12 +327,10 @@ const Command kCommands[] = {
     {L"post", 3, 3, [](wchar_t** a) { return Post(a[0], a[1], _wtoi(a[2])); }},
     {L"endsession", 1, 1, [](wchar_t** a) { return AskEndSession(a[0]); }},
     {L"race", 4, 4, [](wchar_t** a) { return Race(_wtoi(a[0]), a[1], a[2], a[3]); }},
-    {L"time", 2, INT_MAX, [](wchar_t** a) { return Time(_wtoi(a[0]), Rest(a + 1)); }},
     {L"run", 2, INT_MAX,
      [](wchar_t** a) {
          return std::wcscmp(a[0], L"restricted") == 0 ? RunRestricted(Rest(a + 1)) : 64;
      }},
-    {L"lockkey", 2, 2, [](wchar_t** a) { return LockKey(a[0], a[1]); }},
     {L"hold", 1, 1, [](wchar_t** a) { return Hold(a[0]); }},
     {L"plant", 1, 1, [](wchar_t** a) { return Plant(a[0][0]); }},
 };
@@ -406,8 +344,6 @@ int wmain(int argc, wchar_t** argv) {
             return command.run(argv + 2);
         }
     }
-    std::fputs(
-        "usage: windowtool list|click|select|post|endsession|race|time|run|lockkey|hold|plant\n",
-        stderr);
+    std::fputs("usage: windowtool list|click|select|post|endsession|race|run|hold|plant\n", stderr);
     return 64;
 }
