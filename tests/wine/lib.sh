@@ -197,7 +197,7 @@ run_cases() { # suite [case...]
     for CASE in "${cases[@]}"; do
         CASE_OK=1 started=$SECONDS
         echo "[ RUN  ] $CASE"
-        while sleep 30 && kill -0 $$ 2>/dev/null; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done &
+        while sleep 30 && kill -0 $$; do echo "    ... $CASE still runs ($((SECONDS - started)) s)"; done 2>/dev/null &
         ticker=$!
         "case_$CASE"
         pkill -P "$ticker"; kill "$ticker" 2>/dev/null # its sleep, then the loop if still there
