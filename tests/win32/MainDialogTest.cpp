@@ -1,9 +1,11 @@
-// The main dialog's lists as a screen reader names them, from the template of each
-// language: Windows' accessibility layer names a control without text after the nearest
-// static text before it in the template (GW_HWNDPREV), stopping at a control that starts
-// a tab-stop group. Wine's own layer does this for edit controls only, hence the walk here.
+// The main dialog's template in each language: it leaves the dialog's place to the
+// framework, which centres it, and its lists are named as a screen reader names them.
+// Windows' accessibility layer names a control without text after the nearest static text
+// before it in the template (GW_HWNDPREV), stopping at a control that starts a tab-stop
+// group. Wine's own layer does this for edit controls only, hence the walk here.
 
 #include "res/resource.h"
+#include "ui/framework/PlacementRules.h"
 
 #include <windows.h>
 
@@ -28,7 +30,7 @@ std::wstring AccessibleName(HWND hControl) {
     return L"(no name)";
 }
 
-TEST(MainDialog, EachListIsNamedByItsOwnLabelInEveryLanguage) {
+TEST(MainDialog, CentredAndEachListNamedByItsOwnLabelInEveryLanguage) {
     const LANGID languages[] = {0x0409, 0x040C, 0x0411, 0x0804}; // en-US, fr-FR, ja-JP, zh-CN
     const wchar_t* const labels[][2] = {
         {L"Current drive letter :", L"New drive letter : "},
@@ -39,10 +41,11 @@ TEST(MainDialog, EachListIsNamedByItsOwnLabelInEveryLanguage) {
     for (int i = 0; i < 4; ++i) {
         HRSRC hTemplate =
             FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), languages[i]);
+        const void* pTemplate = LockResource(LoadResource(nullptr, hTemplate));
+        EXPECT_TRUE(IsPlacedByFramework(static_cast<const uint8_t*>(pTemplate),
+                                        SizeofResource(nullptr, hTemplate)));
         HWND hDialog = CreateDialogIndirectParamW(
-            nullptr,
-            static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(nullptr, hTemplate))),
-            nullptr, nullptr, 0);
+            nullptr, static_cast<const DLGTEMPLATE*>(pTemplate), nullptr, nullptr, 0);
         ASSERT_NE(hDialog, nullptr) << std::hex << languages[i];
         EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_CURRENT_LETTER)), labels[i][0]);
         EXPECT_EQ(AccessibleName(GetDlgItem(hDialog, IDC_NEW_LETTER)), labels[i][1]);

@@ -6,15 +6,6 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 suite_start e2e "$1"
 
-# The screen rectangle (left top right bottom) of the window titled Quenlath that has the control.
-window_rect() { tool list Quenlath | awk -v id="$1" '/^window/ { r = "" } /^  rect / { r = $2 " " $3 " " $4 " " $5 } $0 ~ "^  control id=" id " " { print r; exit }'; }
-# Whether the box's centre is the other's, to the pixel that halving rounds off; a missing
-# box counts as 0 0 0 0.
-check_centred() { # what box other-box
-    local a=(${2:-0 0 0 0}) b=(${3:-0 0 0 0})
-    local dx=$((a[0] + a[2] - b[0] - b[2])) dy=$((a[1] + a[3] - b[1] - b[3]))
-    ((dx * dx <= 1 && dy * dy <= 1)) || fail "$1: [$2] is not centred on [$3]"
-}
 combo_items() { tool list Quenlath | sed -n "s/^  control id=$1 items=//p" | head -1; }
 
 # The ProgramFiles variable, which whoever elevates the program sets (Wine sets it from
@@ -102,12 +93,10 @@ case_change_runs_past_a_minute() {
 greyed_ids() { tool list Quenlath | sed -n 's/^  control id=\([0-9]*\) greyed .*/\1/p' | sort -n | xargs; }
 greyed_are() { [ "$(greyed_ids)" = "$1" ]; }
 
-# The main dialog at 96, 144 and 192 DPI: it grows with the setting, lands centred on the
-# screen (Xvfb has no window manager: the screen is the work area), and the notice lands
-# centred over it.
+# The main dialog at 96, 144 and 192 DPI grows with the setting.
 case_dpi() {
     XVFB_SCREEN=1600x1200x24 recording_machine ide E
-    local dpi width main
+    local dpi width
     for dpi in 96 144 192; do
         wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
         open_dialog
@@ -115,11 +104,7 @@ case_dpi() {
         width=$(identify -format %w "$SHOTS/en-main-$dpi.png" 2>/dev/null)
         # About 590 pixels at 96 DPI; font metrics round, so the growth is not exactly linear.
         ((${width:-0} * 96 / dpi >= 530 && ${width:-0} * 96 / dpi <= 640)) || fail "$dpi DPI: ${width:-no} pixels wide"
-        main=$(window_rect 1000)
-        check_centred "$dpi DPI: the main dialog on the screen" "$main" "0 0 1600 1200"
-        pick_f "$dpi DPI"
-        check_centred "$dpi DPI: the notice over the main dialog" "$(window_rect 1003)" "$main"
-        close_with 1 "$dpi DPI"
+        close_with 2 "$dpi DPI"
     done
 }
 
