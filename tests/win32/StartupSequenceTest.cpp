@@ -106,18 +106,14 @@ bool RunInChild(const wchar_t* pszTest, bool bRestricted) {
     return RunAndWait(line) == 0;
 }
 
-TEST(Startup, ADriveOpensTheMainDialog) {
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveAndSecondStarts", false));
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveLosesItsLetterBeforeOk", false));
-}
-
-TEST(Startup, NoDriveAndADriveWithoutALetterAreTold) {
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_NoDrive", false));
-    EXPECT_TRUE(RunInChild(L"Startup.DISABLED_DriveWithoutLetter", false));
-}
-
-// Wine's token is an administrator's: the child runs with the Administrators group disabled.
-TEST(Startup, ARestrictedTokenStopsAtTheAdministratorCheck) {
+// Wine's token is an administrator's: the last scenario runs with the Administrators group
+// disabled.
+TEST(Startup, EachScenarioInAProcessOfItsOwn) {
+    for (const wchar_t* pszScenario :
+         {L"Startup.DISABLED_DriveAndSecondStarts", L"Startup.DISABLED_DriveLosesItsLetterBeforeOk",
+          L"Startup.DISABLED_NoDrive", L"Startup.DISABLED_DriveWithoutLetter"}) {
+        EXPECT_TRUE(RunInChild(pszScenario, false)) << pszScenario;
+    }
     EXPECT_TRUE(RunInChild(L"Startup.DISABLED_RestrictedToken", true));
 }
 

@@ -262,11 +262,12 @@ int Race(int count, const wchar_t* title, const std::wstring& program,
 
 // Runs the program with the Administrators group disabled in the token, the way a standard
 // user's process looks; its exit code, 2 when no such token could be made, or 1 when it
-// could not start or ran for more than a minute. The arguments are passed on as given, each
-// in quotes when it holds a space.
-int RunRestricted(const std::vector<std::wstring>& arguments) {
+// could not start or ran for more than a minute. The arguments, which end with a null
+// pointer as argv's do, are passed on as given, each in quotes when it holds a space.
+int RunRestricted(wchar_t** arguments) {
     std::wstring line;
-    for (const std::wstring& argument : arguments) {
+    for (; *arguments; ++arguments) {
+        const std::wstring argument = *arguments;
         line += line.empty() ? L"" : L" ";
         line += argument.find(L' ') == std::wstring::npos ? argument : Quoted(argument);
     }
@@ -310,15 +311,6 @@ struct Command {
     int (*run)(wchar_t** arguments);
 };
 
-// What follows the arguments consumed, which end with a null pointer as argv does.
-std::vector<std::wstring> Rest(wchar_t** arguments) {
-    std::vector<std::wstring> rest;
-    for (; *arguments; ++arguments) {
-        rest.push_back(*arguments);
-    }
-    return rest;
-}
-
 const Command kCommands[] = {
     {L"list", 0, 1, [](wchar_t** a) { return List(a[0]); }},
     {L"click", 2, 2,
@@ -328,9 +320,7 @@ const Command kCommands[] = {
     {L"endsession", 1, 1, [](wchar_t** a) { return AskEndSession(a[0]); }},
     {L"race", 4, 4, [](wchar_t** a) { return Race(_wtoi(a[0]), a[1], a[2], a[3]); }},
     {L"run", 2, INT_MAX,
-     [](wchar_t** a) {
-         return std::wcscmp(a[0], L"restricted") == 0 ? RunRestricted(Rest(a + 1)) : 64;
-     }},
+     [](wchar_t** a) { return std::wcscmp(a[0], L"restricted") == 0 ? RunRestricted(a + 1) : 64; }},
     {L"hold", 1, 1, [](wchar_t** a) { return Hold(a[0]); }},
     {L"plant", 1, 1, [](wchar_t** a) { return Plant(a[0][0]); }},
 };
