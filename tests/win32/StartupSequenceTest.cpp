@@ -9,12 +9,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 using namespace wine_machine;
 
 namespace {
+
+// The framework centres the main dialog, which has no owner, on the work area.
+bool IsCentredOnTheWorkArea(HWND hWnd) {
+    RECT rect = {}, workArea = {};
+    GetWindowRect(hWnd, &rect);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    return std::abs(rect.left + rect.right - workArea.left - workArea.right) <= 1 &&
+           std::abs(rect.top + rect.bottom - workArea.top - workArea.bottom) <= 1;
+}
 
 // Answers the program's windows from a second thread as a user would: Cancel on the main
 // dialog, or OK after the change given, OK on a message box; and writes down what it saw.
@@ -61,7 +71,7 @@ private:
         }
         pThis->m_answered.push_back(hWnd);
         if (GetDlgItem(hWnd, IDC_CURRENT_LETTER) != nullptr) {
-            pThis->m_strSeen += L"[main dialog]";
+            pThis->m_strSeen += IsCentredOnTheWorkArea(hWnd) ? L"[main dialog]" : L"[off centre]";
             if (pThis->m_pBeforeOk != nullptr) {
                 pThis->m_pBeforeOk();
             }
