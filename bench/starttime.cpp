@@ -3,9 +3,10 @@
 // take turns, so that a slow moment of the machine weighs on each alike.
 //   starttime <runs> <program>...
 // Prints a line per program: "<file name>: median M ms over N runs (min A, max B)". A start
-// that showed no dialog within 30 s counts as -1 ms and makes the exit code 1.
+// that showed no dialog within 30 s counts as -1 ms and makes the exit code 1. Programs are
+// started, watched and ended with the Wine tests' own helpers.
 
-#include <windows.h>
+#include "WineMachine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,58 +22,15 @@ double Milliseconds() {
     return std::chrono::duration<double, std::milli>(now).count();
 }
 
-struct DialogSearch {
-    DWORD process;
-    bool found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    search->found = owner == search->process && IsWindowVisible(window) &&
-                    GetDlgItem(window, IDCANCEL) != nullptr;
-    return search->found ? FALSE : TRUE;
-}
-
-// A started program, ended with the object.
-class CStartedProgram {
-public:
-    explicit CStartedProgram(std::wstring commandLine) {
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        m_bStarted = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                    nullptr, &startup, &m_process) != FALSE;
-    }
-    CStartedProgram(const CStartedProgram&) = delete;
-    CStartedProgram& operator=(const CStartedProgram&) = delete;
-    ~CStartedProgram() {
-        if (m_bStarted) {
-            TerminateProcess(m_process.hProcess, 1);
-            WaitForSingleObject(m_process.hProcess, INFINITE);
-            CloseHandle(m_process.hThread);
-            CloseHandle(m_process.hProcess);
-        }
-    }
-
-    bool Started() const { return m_bStarted; }
-    bool ShowsDialog() const {
-        DialogSearch search = {m_process.dwProcessId, false};
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-private:
-    PROCESS_INFORMATION m_process = {};
-    bool m_bStarted = false;
-};
-
 // Milliseconds from CreateProcessW to the program's dialog shown, or -1.
 double StartToDialog(const std::wstring& program) {
     const double start = Milliseconds();
-    CStartedProgram started(L"\"" + program + L"\"");
-    while (started.Started() && Milliseconds() - start < 30000) {
-        if (started.ShowsDialog()) {
+    wine_machine::CStartedProcess process;
+    if (!process.Start(L"\"" + program + L"\"")) {
+        return -1;
+    }
+    while (Milliseconds() - start < 30000) {
+        if (wine_machine::ShowsControl(process, IDCANCEL)) {
             return Milliseconds() - start;
         }
         Sleep(1);

@@ -2,7 +2,8 @@
 // What the tests under Wine plant in the real registry, and remove again: test keys in
 // either registry view, devices the setup API then enumerates, and mount-table entries.
 // The window tool plants the supported IDE drive for the end-to-end tests with the same
-// functions. Also the programs a test starts, and a window it shows.
+// functions. Also the programs a test starts, whether they show a window, and a window a
+// test shows.
 
 #include <windows.h>
 
@@ -176,6 +177,28 @@ public:
     bool EndedWithin(DWORD ms) const { return WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0; }
     bool Running() const { return !EndedWithin(0); }
 };
+
+struct ControlSearch {
+    DWORD process;
+    int control;
+    bool found;
+};
+
+inline BOOL CALLBACK FindControl(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    search->found = owner == search->process && IsWindowVisible(window) &&
+                    GetDlgItem(window, search->control) != nullptr;
+    return search->found ? FALSE : TRUE;
+}
+
+// Whether the process shows a visible top-level window with that control.
+inline bool ShowsControl(const CStartedProcess& process, int control) {
+    ControlSearch search = {process.dwProcessId, control, false};
+    EnumWindows(FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 // Runs a command line (with that token, or this process's own) and waits at most a minute;
 // its exit code, or 1 when it could not start or did not end.

@@ -179,17 +179,6 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-bool ShowsControl(const CStartedProcess& process, int control) {
-    for (HWND window : Windows(nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process.dwProcessId && GetDlgItem(window, control)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Notes the problem unless the condition holds.
 void Expect(bool holds, const std::string& problem, std::set<std::string>& problems) {
     if (!holds) {
