@@ -1,6 +1,6 @@
 // The window tool of the Wine tests: looks at and drives the windows of other processes,
-// starts programs (many at once, with a restricted token) and plants the supported drive. Output is
-// UTF-8.
+// starts programs (many at once, with a restricted token) and plants the supported drive.
+// Output is UTF-8.
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
 //                                          title, one line each, then a line with its
