@@ -3,9 +3,8 @@
 // Output is UTF-8.
 //
 //   windowtool list [title]                the visible top-level windows, all or with that
-//                                          title, one line each, then a line with its
-//                                          screen rectangle and a line per control, which
-//                                          says "greyed" when the control is disabled
+//                                          title, one line each, then a line per control,
+//                                          which says "greyed" when the control is disabled
 //   windowtool click <title> <id>          presses the button with that control id
 //   windowtool select <title> <id> <text>  selects the combo-box item with that text
 //   windowtool post <title> command|syscommand <id>
@@ -105,11 +104,8 @@ std::string Contents(HWND control) {
 
 int List(const wchar_t* title) {
     for (HWND window : Windows(title)) {
-        RECT rect = {};
-        GetWindowRect(window, &rect);
         std::printf("window enabled=%d title=%s\n", IsWindowEnabled(window) ? 1 : 0,
                     Utf8(TextOf(window)).c_str());
-        std::printf("  rect %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
         for (HWND control : Controls(window)) {
             std::printf("  control id=%d%s %s\n", GetDlgCtrlID(control),
                         IsWindowEnabled(control) ? "" : " greyed", Contents(control).c_str());
