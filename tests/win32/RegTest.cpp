@@ -2,6 +2,7 @@
 
 #include "WineMachine.h"
 
+#include "common/ScopedWin.h"
 #include "registry/Reg.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <sddl.h>
 
 #include <cstring>
+#include <memory>
 
 using namespace wine_machine;
 
@@ -97,16 +99,17 @@ TEST_F(RegTest, KeysAndValuesAreCreatedAndDeleted) {
 // Gives everyone, administrators included, only these rights to the key (in SDDL's letters)
 // with a protected DACL, to which nothing inherited adds rights back.
 void LockKey(const std::wstring& subKey, const std::wstring& rights) {
-    HKEY key = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    HKEY hKey = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, 0,
-                              WRITE_DAC | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+                              WRITE_DAC | KEY_WOW64_32KEY, nullptr, &hKey, nullptr),
               ERROR_SUCCESS);
+    CScopedRegKey key;
+    key.Attach(hKey);
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        (L"D:P(A;;" + rights + L";;;WD)").c_str(), SDDL_REVISION_1, &descriptor, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
-    LocalFree(descriptor);
-    RegCloseKey(key);
+        (L"D:P(A;;" + rights + L";;;WD)").c_str(), SDDL_REVISION_1, &pDescriptor, nullptr));
+    std::unique_ptr<void, CLocalFree> descriptor(pDescriptor);
+    EXPECT_EQ(RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, pDescriptor), ERROR_SUCCESS);
 }
 
 TEST_F(RegTest, WriteDwordNeedsOnlyTheRightToWrite) {
