@@ -1,10 +1,14 @@
 // Where the dialog framework puts a dialog whose template leaves its place open (the
 // notice's), once the dialog manager has made and initialised it.
 
-#include "ui/framework/Dialog.h"
+#include "WineMachine.h"
+
 #include "res/resource.h"
+#include "ui/framework/Dialog.h"
 
 #include <gtest/gtest.h>
+
+using namespace wine_machine;
 
 namespace {
 
@@ -42,17 +46,11 @@ RECT PlacedOverOwner(int nShow) {
     return rect;
 }
 
-// The centres of the two compared, doubled so that halving loses nothing.
-void ExpectCentredOn(const RECT& rect, const RECT& other, const char* pszWhat) {
-    EXPECT_NEAR(rect.left + rect.right, other.left + other.right, 1) << pszWhat;
-    EXPECT_NEAR(rect.top + rect.bottom, other.top + other.bottom, 1) << pszWhat;
-}
-
 TEST(DialogPlacement, OverAVisibleOwnerElseInTheWorkAreaUnlessInitialisationPlacedIt) {
     RECT workArea = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-    ExpectCentredOn(PlacedOverOwner(SW_SHOWNA), {200, 150, 600, 450}, "a visible owner");
-    ExpectCentredOn(PlacedOverOwner(SW_HIDE), workArea, "a hidden owner");
+    EXPECT_TRUE(IsCentredOn(PlacedOverOwner(SW_SHOWNA), {200, 150, 600, 450})) << "a visible owner";
+    EXPECT_TRUE(IsCentredOn(PlacedOverOwner(SW_HIDE), workArea)) << "a hidden owner";
     auto moveTo7And9 = [](HWND hWnd) { SetWindowPos(hWnd, nullptr, 7, 9, 0, 0, SWP_NOSIZE); };
     RECT moved = CPlacedDialog(nullptr, moveTo7And9).m_rect;
     EXPECT_EQ(moved.left, 7) << "moved by its initialisation";

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,8 +21,7 @@ bool IsCentredOnTheWorkArea(HWND hWnd) {
     RECT rect = {}, workArea = {};
     GetWindowRect(hWnd, &rect);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-    return std::abs(rect.left + rect.right - workArea.left - workArea.right) <= 1 &&
-           std::abs(rect.top + rect.bottom - workArea.top - workArea.bottom) <= 1;
+    return IsCentredOn(rect, workArea);
 }
 
 // Answers the program's windows from a second thread as a user would: Cancel on the main

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -126,6 +127,12 @@ inline void RemoveMountEntry(wchar_t letter) {
 const std::wstring kIdeDriveInstance = L"IDE\\CDROMVELTRANO_DVD-RW_1.00\\5&1A2B3C&0&1.0.0";
 const std::wstring kIdeDriveMountPath = L"\\??\\IDE#CDROMVELTRANO_DVD-RW_1.00#5&1a2b3c&0&1.0.0#"
                                         L"{53f56308-b6bf-11d0-94f2-00a0c91efb8b}";
+
+// Whether the rectangle's centre is the other's, to the pixel that halving rounds off.
+inline bool IsCentredOn(const RECT& rect, const RECT& other) {
+    return std::abs(rect.left + rect.right - other.left - other.right) <= 1 &&
+           std::abs(rect.top + rect.bottom - other.top - other.bottom) <= 1;
+}
 
 // A top-level window titled like the program's dialog, optionally with a push button.
 class CFakeDialog {
